@@ -1,0 +1,3 @@
+#include "form1.h"
+
+Form1::Form1(QWidget *parent) : QMainWindow(parent) {}

@@ -1,0 +1,21 @@
+#include "colorbutton.h"
+
+#include "vbcolor.h"
+
+ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *parent)
+    : QPushButton(caption, parent), m_backColor(~backColor)
+{
+    setBackColor(backColor);
+}
+
+void ColorButton::setBackColor(quint32 vbColor)
+{
+    if (vbColor == m_backColor)
+        return;
+    m_backColor = vbColor;
+    // A palette colour gets a gradient from Fusion; a style sheet with a border paints it flat.
+    setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; }"
+                                 "QPushButton:focus { border: 2px solid %3; }")
+                      .arg(toQColor(vbColor).name(), palette().color(QPalette::Mid).name(),
+                           palette().color(QPalette::Highlight).name()));
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QPushButton>
+
+// A push button whose face is one flat colour, so a toggle pair shows its choice at a glance.
+class ColorButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    ColorButton(const QString &caption, quint32 backColor, QWidget *parent = nullptr);
+
+    quint32 backColor() const { return m_backColor; }
+    void setBackColor(quint32 vbColor);
+
+private:
+    quint32 m_backColor;
+};

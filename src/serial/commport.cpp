@@ -1,0 +1,101 @@
+#include "commport.h"
+
+#include <utility>
+
+CommPort::CommPort(std::unique_ptr<SerialBackend> backend, QObject *parent)
+    : QObject(parent), m_backend(std::move(backend)), m_device(*portDeviceName(QStringLiteral("1")))
+{
+    connect(m_backend.get(), &SerialBackend::readyRead, this, &CommPort::drainBackend);
+    connect(m_backend.get(), &SerialBackend::lost, this, &CommPort::onLost);
+}
+
+CommPort::~CommPort()
+{
+    if (m_open)
+        m_backend->close();
+}
+
+bool CommPort::setCommPort(const QString &text)
+{
+    const auto device = portDeviceName(text);
+    if (m_open || !device)
+        return false;
+    m_device = *device;
+    return true;
+}
+
+bool CommPort::setSettings(const QString &text)
+{
+    const auto settings = parseLineSettings(text);
+    if (!settings)
+        return false;
+    // Applied at the next open: changing parity on an open port can leave mark/space set in Qt 6.4.
+    m_settings = *settings;
+    return true;
+}
+
+bool CommPort::setPortOpen(bool open)
+{
+    if (!open) {
+        if (m_open)
+            m_backend->close();
+        m_open = false;
+        m_received.clear();
+        return true;
+    }
+    if (m_open || m_backend->open(m_device, m_settings))
+        return false;
+    m_open = true;
+    m_received.clear();
+    // The platform raises both lines on open; put them back as the operator left them at once.
+    m_backend->setDtr(m_dtr);
+    m_backend->setRts(m_rts);
+    return true;
+}
+
+std::optional<bool> CommPort::portOpen() const
+{
+    const auto backendOpen = m_backend->isOpen();
+    if (!backendOpen)
+        return std::nullopt;
+    return m_open && *backendOpen;
+}
+
+void CommPort::setDTREnable(bool raised)
+{
+    m_dtr = raised;
+    if (m_open)
+        m_backend->setDtr(raised);
+}
+
+void CommPort::setRTSEnable(bool raised)
+{
+    m_rts = raised;
+    if (m_open)
+        m_backend->setRts(raised);
+}
+
+std::optional<QByteArray> CommPort::input()
+{
+    if (!m_open)
+        return std::nullopt;
+    drainBackend();
+    return std::exchange(m_received, {});
+}
+
+void CommPort::drainBackend()
+{
+    if (!m_open)
+        return;
+    const QByteArray bytes = m_backend->readAvailable();
+    // A full buffer drops the newest bytes: memory stays bounded under a flood.
+    m_received.append(bytes.left(ReceiveCapacity - m_received.size()));
+}
+
+void CommPort::onLost()
+{
+    if (!m_open)
+        return;
+    setPortOpen(false);
+    emit portLost();
+}

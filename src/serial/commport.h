@@ -1,0 +1,51 @@
+#pragma once
+
+#include "backend.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <memory>
+#include <optional>
+
+// The window's one serial port, driven through properties as the handlers expect, over a swappable backend.
+class CommPort : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Enough for 115200 baud at polling intervals up to 5 s.
+    static constexpr qsizetype ReceiveCapacity = 64 * 1024;
+
+    explicit CommPort(std::unique_ptr<SerialBackend> backend, QObject *parent = nullptr);
+    ~CommPort() override;
+
+    // Both setters refuse text they cannot apply and keep the previous value; the port number only while closed.
+    bool setCommPort(const QString &text);
+    bool setSettings(const QString &text);
+    bool setPortOpen(bool open);
+    std::optional<bool> portOpen() const;
+    void setDTREnable(bool raised);
+    void setRTSEnable(bool raised);
+    // Every byte received since the last call; empty while closed.
+    std::optional<QByteArray> input();
+
+    QString device() const { return m_device; }
+    LineSettings settings() const { return m_settings; }
+    bool dtrEnable() const { return m_dtr; }
+    bool rtsEnable() const { return m_rts; }
+
+signals:
+    void portLost();
+
+private:
+    void drainBackend();
+    void onLost();
+
+    std::unique_ptr<SerialBackend> m_backend;
+    QString m_device;
+    LineSettings m_settings;
+    bool m_open = false;
+    bool m_dtr = false;
+    bool m_rts = false;
+    QByteArray m_received;
+};

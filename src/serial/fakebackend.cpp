@@ -1,0 +1,62 @@
+#include "fakebackend.h"
+
+#include <utility>
+
+std::optional<SerialError> FakeBackend::open(const QString &device, const LineSettings &settings)
+{
+    openCalls.append({device, settings});
+    if (!devices.contains(device))
+        return SerialError::NoSuchDevice;
+    if (busyDevices.contains(device))
+        return SerialError::Busy;
+    if (refuseSettingsAtOpen)
+        return SerialError::SettingsRefused;
+    opened = true;
+    // Like Linux: opening raises both lines.
+    dtr = rts = true;
+    return std::nullopt;
+}
+
+void FakeBackend::close()
+{
+    opened = false;
+    ++closeCount;
+    pending.clear();
+}
+
+std::optional<bool> FakeBackend::isOpen() const
+{
+    if (stateUnreadable)
+        return std::nullopt;
+    return opened;
+}
+
+void FakeBackend::setDtr(bool raised)
+{
+    dtr = raised;
+    lineWrites.append({'D', raised});
+}
+
+void FakeBackend::setRts(bool raised)
+{
+    rts = raised;
+    lineWrites.append({'R', raised});
+}
+
+QByteArray FakeBackend::readAvailable()
+{
+    return std::exchange(pending, {});
+}
+
+void FakeBackend::feed(const QByteArray &bytes)
+{
+    if (!opened)
+        return;
+    pending.append(bytes);
+    emit readyRead();
+}
+
+void FakeBackend::unplug()
+{
+    emit lost();
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "backend.h"
+
+#include <QList>
+#include <QSet>
+
+// An in-memory device for tests: scripted failures, fed bytes and a record of every open and line write.
+class FakeBackend : public SerialBackend
+{
+    Q_OBJECT
+
+public:
+    struct OpenCall
+    {
+        QString device;
+        LineSettings settings;
+    };
+    struct LineWrite
+    {
+        char line; // 'D' or 'R'
+        bool raised;
+        friend bool operator==(const LineWrite &, const LineWrite &) = default;
+    };
+
+    using SerialBackend::SerialBackend;
+
+    std::optional<SerialError> open(const QString &device, const LineSettings &settings) override;
+    void close() override;
+    std::optional<bool> isOpen() const override;
+    void setDtr(bool raised) override;
+    void setRts(bool raised) override;
+    QByteArray readAvailable() override;
+
+    // Queues bytes as if they had arrived, and announces them as the real device would.
+    void feed(const QByteArray &bytes);
+    void unplug();
+
+    QSet<QString> devices{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1")};
+    QSet<QString> busyDevices;
+    bool refuseSettingsAtOpen = false;
+    bool stateUnreadable = false;
+
+    bool opened = false;
+    bool dtr = false;
+    bool rts = false;
+    int closeCount = 0;
+    QList<OpenCall> openCalls;
+    QList<LineWrite> lineWrites;
+    QByteArray pending;
+};

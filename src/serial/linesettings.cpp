@@ -1,0 +1,76 @@
+#include "linesettings.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <limits>
+
+namespace {
+
+std::optional<qint64> wholeNumber(const QString &text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
+    if (!digits.match(text).hasMatch())
+        return std::nullopt;
+    return text.toLongLong();
+}
+
+std::optional<Parity> parityFromLetter(const QString &text)
+{
+    if (text.size() != 1)
+        return std::nullopt;
+    switch (text.at(0).toLower().unicode()) {
+    case 'n':
+        return Parity::None;
+    case 'e':
+        return Parity::Even;
+    case 'o':
+        return Parity::Odd;
+    case 's':
+        return Parity::Space;
+    case 'm':
+        return Parity::Mark;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<LineSettings> parseLineSettings(const QString &text)
+{
+    const QStringList fields = text.split(QLatin1Char(','));
+    if (fields.size() != 4)
+        return std::nullopt;
+    const auto baud = wholeNumber(fields[0]);
+    const auto parity = parityFromLetter(fields[1]);
+    const auto dataBits = wholeNumber(fields[2]);
+    const auto stopBits = wholeNumber(fields[3]);
+    if (!baud || *baud < 1 || *baud > std::numeric_limits<qint32>::max() || !parity)
+        return std::nullopt;
+    if (!dataBits || *dataBits < 5 || *dataBits > 8)
+        return std::nullopt;
+    // 1.5 stop bits is not offered: on Linux Qt would quietly apply 1 instead.
+    if (!stopBits || (*stopBits != 1 && *stopBits != 2))
+        return std::nullopt;
+    return LineSettings{static_cast<qint32>(*baud), *parity, static_cast<int>(*dataBits),
+                        static_cast<int>(*stopBits)};
+}
+
+std::optional<QString> portDeviceName(const QString &text)
+{
+    if (const auto number = wholeNumber(text)) {
+        if (*number < 1 || *number > std::numeric_limits<qint16>::max())
+            return std::nullopt;
+#ifdef Q_OS_WIN
+        return QStringLiteral("COM%1").arg(*number);
+#else
+        return QStringLiteral("/dev/ttyS%1").arg(*number - 1);
+#endif
+    }
+    static const QRegularExpression bareName(QStringLiteral("^[A-Za-z][A-Za-z0-9_.-]*$"));
+    static const QRegularExpression path(QStringLiteral("^/[^\\s]*[^/\\s]$"));
+    if (bareName.match(text).hasMatch())
+        return QStringLiteral("/dev/") + text;
+    if (path.match(text).hasMatch() && !text.split(QLatin1Char('/')).contains(QStringLiteral("..")))
+        return text;
+    return std::nullopt;
+}

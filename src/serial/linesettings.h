@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+enum class Parity { None, Even, Odd, Space, Mark };
+
+// One line configuration as the operator writes it: "9600,n,8,1".
+struct LineSettings
+{
+    qint32 baudRate = 9600;
+    Parity parity = Parity::None;
+    int dataBits = 8;
+    int stopBits = 1;
+
+    friend bool operator==(const LineSettings &, const LineSettings &) = default;
+};
+
+// Refuses anything but exactly four comma-separated fields with no spaces.
+std::optional<LineSettings> parseLineSettings(const QString &text);
+
+// Port number 1..32767 is the platform's n-th port; a path or a bare name under /dev picks any device.
+std::optional<QString> portDeviceName(const QString &text);
