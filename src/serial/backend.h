@@ -6,7 +6,14 @@
 #include <QObject>
 #include <optional>
 
-enum class SerialError { NoSuchDevice, Busy, NotATerminal, SettingsRefused, Io };
+enum class SerialError
+{
+    NoSuchDevice,
+    Busy,
+    NotATerminal,
+    SettingsRefused,
+    Io
+};
 
 // What the port component needs of a device: the real one on Qt SerialPort, or a scripted fake in tests.
 class SerialBackend : public QObject

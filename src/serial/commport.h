@@ -19,7 +19,8 @@ public:
     explicit CommPort(std::unique_ptr<SerialBackend> backend, QObject *parent = nullptr);
     ~CommPort() override;
 
-    // Both setters refuse text they cannot apply and keep the previous value; the port number only while closed.
+    // Both setters refuse text they cannot apply and keep the previous value; the port number only while
+    // closed.
     bool setCommPort(const QString &text);
     bool setSettings(const QString &text);
     bool setPortOpen(bool open);

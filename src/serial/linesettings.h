@@ -3,7 +3,14 @@
 #include <QString>
 #include <optional>
 
-enum class Parity { None, Even, Odd, Space, Mark };
+enum class Parity
+{
+    None,
+    Even,
+    Odd,
+    Space,
+    Mark
+};
 
 // One line configuration as the operator writes it: "9600,n,8,1".
 struct LineSettings
