@@ -1,0 +1,26 @@
+#pragma once
+
+#include "backend.h"
+
+class QSerialPort;
+
+// The real device through Qt SerialPort: checked before it is opened, held exclusively, read on the UI
+// thread.
+class QtSerialBackend : public SerialBackend
+{
+    Q_OBJECT
+
+public:
+    explicit QtSerialBackend(QObject *parent = nullptr);
+
+    std::optional<SerialError> open(const QString &device, const LineSettings &settings) override;
+    void close() override;
+    std::optional<bool> isOpen() const override;
+    void setDtr(bool raised) override;
+    void setRts(bool raised) override;
+    QByteArray readAvailable() override;
+
+private:
+    QSerialPort *m_port; // a Qt child, so it outlives every connection made to this object
+    bool m_lossQueued = false;
+};
