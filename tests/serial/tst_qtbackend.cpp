@@ -1,0 +1,311 @@
+#include "serial/commport.h"
+#include "serial/qtbackend.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+Q_DECLARE_METATYPE(SerialError)
+
+namespace {
+
+// The kernel's termios2, which alone carries a custom rate; its header cannot be included beside <termios.h>.
+struct KernelTermios2
+{
+    tcflag_t iflag, oflag, cflag, lflag;
+    cc_t line;
+    cc_t cc[19];
+    speed_t ispeed, ospeed;
+};
+
+// A pseudo-terminal: the code under test opens the slave by name, the test writes to and hangs up the master.
+class PtyPair
+{
+public:
+    PtyPair()
+    {
+        int slave = -1;
+        char name[128] = {};
+        if (::openpty(&m_master, &slave, name, nullptr, nullptr) == 0) {
+            // Closed so that the port under test holds the only slave descriptor, as with a real device.
+            ::close(slave);
+            slavePath = QString::fromLocal8Bit(name);
+        }
+    }
+    ~PtyPair() { closeMaster(); }
+    PtyPair(const PtyPair &) = delete;
+    PtyPair &operator=(const PtyPair &) = delete;
+
+    int master() const { return m_master; }
+    void closeMaster()
+    {
+        if (m_master >= 0)
+            ::close(std::exchange(m_master, -1));
+    }
+    // The master's termios requests reach the slave's settings.
+    KernelTermios2 slaveTermios() const
+    {
+        KernelTermios2 attributes{};
+        ::ioctl(m_master, _IOR('T', 0x2A, KernelTermios2), &attributes);
+        return attributes;
+    }
+    bool writeAll(QByteArrayView bytes) const
+    {
+        while (!bytes.isEmpty()) {
+            const ssize_t written = ::write(m_master, bytes.data(), bytes.size());
+            if (written <= 0)
+                return false;
+            bytes = bytes.sliced(written);
+        }
+        return true;
+    }
+
+    QString slavePath;
+
+private:
+    int m_master = -1;
+};
+
+// Period 251 against writes of other sizes: a lost, doubled or reordered chunk changes the bytes.
+QByteArray sequence(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(i % 251);
+    return bytes;
+}
+
+qint64 statusKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+QByteArray &collect(CommPort &comm, QByteArray &received)
+{
+    return received += comm.input().value_or(QByteArray());
+}
+
+} // namespace
+
+class TestQtBackend : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral(".*"))); }
+
+    void appliesRateAndStopBits_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<speed_t>("baud");
+        QTest::addColumn<bool>("twoStopBits");
+        QTest::newRow("standard 19200,n,8,1") << "19200,n,8,1" << speed_t(19200) << false;
+        QTest::newRow("standard 110,o,7,2") << "110,o,7,2" << speed_t(110) << true;
+        QTest::newRow("custom 250000,e,8,2") << "250000,e,8,2" << speed_t(250000) << true;
+        QTest::newRow("custom 12345,m,5,1") << "12345,m,5,1" << speed_t(12345) << false;
+    }
+    void appliesRateAndStopBits()
+    {
+        QFETCH(QString, settings);
+        QFETCH(speed_t, baud);
+        QFETCH(bool, twoStopBits);
+        PtyPair pty;
+        CommPort comm(std::make_unique<QtSerialBackend>());
+        QVERIFY(comm.setCommPort(pty.slavePath));
+        QVERIFY(comm.setSettings(settings));
+        QVERIFY(comm.setPortOpen(true));
+        const KernelTermios2 applied = pty.slaveTermios();
+        QCOMPARE(applied.ospeed, baud);
+        QCOMPARE(applied.ispeed, baud);
+        QCOMPARE(bool(applied.cflag & CSTOPB), twoStopBits);
+    }
+
+    void lastCloseKeepsTheLines()
+    {
+        PtyPair pty;
+        termios attributes{};
+        QCOMPARE(::tcgetattr(pty.master(), &attributes), 0);
+        attributes.c_cflag |= HUPCL;
+        QCOMPARE(::tcsetattr(pty.master(), TCSANOW, &attributes), 0);
+        QtSerialBackend backend;
+        QCOMPARE(backend.open(pty.slavePath, LineSettings{}), std::nullopt);
+        QVERIFY(!(pty.slaveTermios().cflag & HUPCL));
+        backend.close();
+        QVERIFY(!(pty.slaveTermios().cflag & HUPCL));
+    }
+
+    void everyByteValueArrivesInOrder()
+    {
+        PtyPair pty;
+        CommPort comm(std::make_unique<QtSerialBackend>());
+        QVERIFY(comm.setCommPort(pty.slavePath));
+        QVERIFY(comm.setPortOpen(true));
+        QByteArray all(256, Qt::Uninitialized);
+        for (int i = 0; i < 256; ++i)
+            all[i] = char(i);
+        QVERIFY(pty.writeAll(all));
+        QByteArray received;
+        QTRY_COMPARE(collect(comm, received), all);
+    }
+
+    void closingTheMasterLosesThePort()
+    {
+        PtyPair pty;
+        CommPort comm(std::make_unique<QtSerialBackend>());
+        QSignalSpy lost(&comm, &CommPort::portLost);
+        QVERIFY(comm.setCommPort(pty.slavePath));
+        QVERIFY(comm.setPortOpen(true));
+        pty.closeMaster();
+        QVERIFY(lost.wait(30000));
+        QCOMPARE(comm.portOpen(), std::optional(false));
+        QCOMPARE(comm.input(), std::nullopt);
+    }
+
+    void refusesWhatIsNoTerminal_data()
+    {
+        QTest::addColumn<QString>("path"); // relative to a fresh directory holding "fifo" and "file"
+        QTest::addColumn<SerialError>("expected");
+        QTest::newRow("/dev/null") << "/dev/null" << SerialError::NotATerminal;
+        QTest::newRow("FIFO") << "fifo" << SerialError::NotATerminal;
+        QTest::newRow("regular file") << "file" << SerialError::NotATerminal;
+        QTest::newRow("directory") << "." << SerialError::NotATerminal;
+        QTest::newRow("missing path") << "absent" << SerialError::NoSuchDevice;
+        QTest::newRow("path below a regular file") << "file/port" << SerialError::NoSuchDevice;
+    }
+    void refusesWhatIsNoTerminal()
+    {
+        QFETCH(QString, path);
+        QFETCH(SerialError, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+        QFile file(dir.filePath(QStringLiteral("file")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QtSerialBackend backend;
+        QCOMPARE(backend.open(QDir(dir.path()).absoluteFilePath(path), LineSettings{}),
+                 std::optional(expected));
+        QCOMPARE(backend.isOpen(), std::optional(false));
+    }
+
+    void refusesAPortAlreadyHeld_data()
+    {
+        QTest::addColumn<bool>("throughSymlink");
+        QTest::newRow("same name") << false;
+        QTest::newRow("another name for the same device") << true;
+    }
+    void refusesAPortAlreadyHeld()
+    {
+        QFETCH(bool, throughSymlink);
+        PtyPair pty;
+        QTemporaryDir dir;
+        QString second = pty.slavePath;
+        if (throughSymlink) {
+            second = dir.filePath(QStringLiteral("port"));
+            QVERIFY(QFile::link(pty.slavePath, second));
+        }
+        QtSerialBackend holder;
+        QtSerialBackend other;
+        QCOMPARE(holder.open(pty.slavePath, LineSettings{}), std::nullopt);
+        QCOMPARE(other.open(second, LineSettings{}), std::optional(SerialError::Busy));
+        QCOMPARE(holder.isOpen(), std::optional(true));
+        holder.close();
+        QCOMPARE(other.open(second, LineSettings{}), std::nullopt);
+    }
+
+    void modemLinesOnAPtyChangeNothing()
+    {
+        PtyPair pty;
+        CommPort comm(std::make_unique<QtSerialBackend>());
+        QSignalSpy lost(&comm, &CommPort::portLost);
+        comm.setDTREnable(true);
+        QVERIFY(comm.setCommPort(pty.slavePath));
+        QVERIFY(comm.setPortOpen(true));
+        comm.setRTSEnable(true);
+        comm.setDTREnable(false);
+        QVERIFY(pty.writeAll("after the lines"));
+        QByteArray received;
+        QTRY_COMPARE(collect(comm, received), QByteArray("after the lines"));
+        QCOMPARE(comm.portOpen(), std::optional(true));
+        QCOMPARE(lost.count(), 0);
+    }
+
+    // About ten seconds: 115200 baud, 8N1, read at the polling rate.
+    void steadyStreamArrivesExactlyOnce()
+    {
+        PtyPair pty;
+        CommPort comm(std::make_unique<QtSerialBackend>());
+        QVERIFY(comm.setCommPort(pty.slavePath));
+        QVERIFY(comm.setPortOpen(true));
+        const QByteArray stream = sequence(100 * 1152);
+        qsizetype sent = 0;
+        QByteArray received;
+        QTimer writer;
+        connect(&writer, &QTimer::timeout, this, [&] {
+            QVERIFY(pty.writeAll(QByteArrayView(stream).sliced(sent, 1152)));
+            sent += 1152;
+            if (sent == stream.size())
+                writer.stop();
+        });
+        QTimer reader;
+        connect(&reader, &QTimer::timeout, this, [&] { collect(comm, received); });
+        writer.start(100);
+        reader.start(100);
+        QTRY_VERIFY_WITH_TIMEOUT(!writer.isActive(), 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(received.size() >= stream.size(), 30000);
+        QCOMPARE(received, stream);
+    }
+
+    void floodKeepsMemoryBounded()
+    {
+        PtyPair pty;
+        QVERIFY(::fcntl(pty.master(), F_SETFL, O_NONBLOCK) == 0);
+        CommPort comm(std::make_unique<QtSerialBackend>());
+        QVERIFY(comm.setCommPort(pty.slavePath));
+        QVERIFY(comm.setPortOpen(true));
+        const QByteArray stream = sequence(16 * 1024 * 1024);
+        // Resets the peak resident size, so that the flood's own peak is measured.
+        QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+        QVERIFY(clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1);
+        clearRefs.close();
+        const qint64 residentBefore = statusKiB("VmRSS:");
+        qsizetype sent = 0;
+        QTimer writer;
+        connect(&writer, &QTimer::timeout, this, [&] {
+            while (sent < stream.size()) {
+                const ssize_t written = ::write(pty.master(), stream.constData() + sent,
+                                                std::min<qsizetype>(65536, stream.size() - sent));
+                // Full until the port reads: the event loop gets its turn.
+                if (written <= 0)
+                    return;
+                sent += written;
+            }
+        });
+        writer.start(0);
+        QTRY_VERIFY_WITH_TIMEOUT(sent == stream.size(), 120000);
+        writer.stop();
+        QCOMPARE(comm.input().value_or(QByteArray()), stream.first(CommPort::ReceiveCapacity));
+        QCOMPARE_LT(statusKiB("VmHWM:") - residentBefore, 8 * 1024);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQtBackend)
+#include "tst_qtbackend.moc"
