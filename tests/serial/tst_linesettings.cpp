@@ -1,0 +1,102 @@
+#include "serial/linesettings.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(LineSettings)
+
+class TestLineSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void acceptsSettings_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<LineSettings>("expected");
+        QTest::newRow("defaults") << "9600,n,8,1" << LineSettings{9600, Parity::None, 8, 1};
+        QTest::newRow("fastest listed rate, even, two stop bits")
+            << "115200,e,7,2" << LineSettings{115200, Parity::Even, 7, 2};
+        QTest::newRow("slowest listed rate, odd, five bits")
+            << "110,o,5,1" << LineSettings{110, Parity::Odd, 5, 1};
+        QTest::newRow("space parity upper case") << "1200,S,6,1" << LineSettings{1200, Parity::Space, 6, 1};
+        QTest::newRow("mark parity") << "2400,m,8,2" << LineSettings{2400, Parity::Mark, 8, 2};
+        QTest::newRow("custom rate") << "250000,n,8,1" << LineSettings{250000, Parity::None, 8, 1};
+    }
+    void acceptsSettings()
+    {
+        QFETCH(QString, text);
+        QFETCH(LineSettings, expected);
+        QCOMPARE(parseLineSettings(text), std::optional(expected));
+    }
+
+    void refusesSettings_data()
+    {
+        QTest::addColumn<QString>("text");
+        for (const char *text : {"",
+                                 "9600,n,8",
+                                 "9600,n,8,1,",
+                                 "9600,n,8,1,1",
+                                 "9600, n,8,1",
+                                 " 9600,n,8,1",
+                                 "9600,n,8,1 ",
+                                 "0,n,8,1",
+                                 "-9600,n,8,1",
+                                 "+9600,n,8,1",
+                                 "96OO,n,8,1",
+                                 "9600.5,n,8,1",
+                                 "99999999999,n,8,1",
+                                 "2147483648,n,8,1",
+                                 "9600,x,8,1",
+                                 "9600,,8,1",
+                                 "9600,nn,8,1",
+                                 "9600,n,4,1",
+                                 "9600,n,9,1",
+                                 "9600,n,8,0",
+                                 "9600,n,8,1.5",
+                                 "9600,n,8,3",
+                                 "9600;n;8;1"})
+            QTest::newRow(*text ? text : "empty") << QString::fromLatin1(text);
+    }
+    void refusesSettings()
+    {
+        QFETCH(QString, text);
+        QCOMPARE(parseLineSettings(text), std::nullopt);
+    }
+
+    void portDevice_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("port 1 is the first device") << "1"
+                                                    << "/dev/ttyS0";
+        QTest::newRow("port 12") << "12"
+                                 << "/dev/ttyS11";
+        QTest::newRow("largest 16-bit port") << "32767"
+                                             << "/dev/ttyS32766";
+        QTest::newRow("absolute path") << "/dev/ttyUSB0"
+                                       << "/dev/ttyUSB0";
+        QTest::newRow("path by id") << "/dev/serial/by-id/usb-FTDI_A1-if00"
+                                    << "/dev/serial/by-id/usb-FTDI_A1-if00";
+        QTest::newRow("bare name") << "ttyACM0"
+                                   << "/dev/ttyACM0";
+        QTest::newRow("refused: empty") << "" << QString();
+        QTest::newRow("refused: zero") << "0" << QString();
+        QTest::newRow("refused: negative") << "-1" << QString();
+        QTest::newRow("refused: beyond 16 bits") << "32768" << QString();
+        QTest::newRow("refused: fraction") << "1.5" << QString();
+        QTest::newRow("refused: spaces inside") << "tty S0" << QString();
+        QTest::newRow("refused: relative path") << "dev/ttyS0" << QString();
+        QTest::newRow("refused: climbs out of /dev") << "/dev/../etc/passwd" << QString();
+        QTest::newRow("refused: root alone") << "/" << QString();
+        QTest::newRow("refused: trailing slash") << "/dev/" << QString();
+    }
+    void portDevice()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, device);
+        QCOMPARE(portDeviceName(text).value_or(QString()), device);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLineSettings)
+#include "tst_linesettings.moc"

@@ -1,0 +1,152 @@
+#include "../form1fixture.h"
+
+#include "app/widgets/indicatorcircle.h"
+#include "app/widgets/vbcolor.h"
+
+#include <QComboBox>
+#include <QTimer>
+
+// Settings picks, the deferred reopen and the port indicator, on a loaded window over the fake port.
+class TestPortSettings : public QObject
+{
+    Q_OBJECT
+
+private:
+    static quint32 indicator(const Form1Fixture &f) { return f.find<IndicatorCircle>("Shape1")->backColor(); }
+    static QTimer *timer2(const Form1Fixture &f) { return f.find<QTimer>("Timer2"); }
+
+private slots:
+    void aPickClosesAtOnceAndReopensWithAllFiveTexts()
+    {
+        Form1Fixture f;
+        f.form->Form_Load();
+        QCOMPARE(indicator(f), VbColor::Green);
+
+        f.pick(1, "19200");
+        QCOMPARE(f.form->Comm1().portOpen(), std::optional(false));
+        QCOMPARE(indicator(f), VbColor::Green);
+        QVERIFY(timer2(f)->isActive());
+        QCOMPARE(timer2(f)->interval(), 100);
+
+        QTRY_VERIFY(!timer2(f)->isActive());
+        QCOMPARE(f.port->openCalls.size(), 2);
+        QCOMPARE(f.port->openCalls.last().device, QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(f.port->openCalls.last().settings, (LineSettings{19200, Parity::None, 8, 1}));
+        QCOMPARE(indicator(f), VbColor::Green);
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    void severalPicksGiveOneReopenWithTheTextsAtTheTick()
+    {
+        Form1Fixture f;
+        f.form->Form_Load();
+        f.pick(1, "115200");
+        f.pick(2, "e");
+        f.find<QComboBox>("Combo1(3)")->setEditText("7");
+        f.pick(4, "2");
+        QCOMPARE(f.port->closeCount, 1);
+        f.form->portSettings().Timer2_Timer();
+        QCOMPARE(f.port->openCalls.size(), 2);
+        QCOMPARE(f.port->openCalls.last().settings, (LineSettings{115200, Parity::Even, 7, 2}));
+        QVERIFY(!timer2(f)->isActive());
+    }
+
+    void typedTextWaitsForAPick()
+    {
+        Form1Fixture f;
+        f.form->Form_Load();
+        f.find<QComboBox>("Combo1(1)")->setEditText("57600");
+        QVERIFY(!timer2(f)->isActive());
+        QCOMPARE(f.form->Comm1().portOpen(), std::optional(true));
+        f.pick(0, "1");
+        f.form->portSettings().Timer2_Timer();
+        QCOMPARE(f.port->openCalls.last().settings.baudRate, 57600);
+    }
+
+    void refusedTextsShowOneMessageAndOpenWithThePrevious_data()
+    {
+        QTest::addColumn<QString>("portText");
+        QTest::addColumn<QString>("baudText");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("letters for a baud rate") << "2"
+                                                 << "fast"
+                                                 << "/dev/ttyS1";
+        QTest::newRow("port number zero") << "0"
+                                          << "19200"
+                                          << "/dev/ttyS0";
+        QTest::newRow("port number beyond 16 bits") << "40000"
+                                                    << "19200"
+                                                    << "/dev/ttyS0";
+        QTest::newRow("both refused") << "x y"
+                                      << "9600 "
+                                      << "/dev/ttyS0";
+    }
+    void refusedTextsShowOneMessageAndOpenWithThePrevious()
+    {
+        QFETCH(QString, portText);
+        QFETCH(QString, baudText);
+        QFETCH(QString, device);
+        Form1Fixture f;
+        f.form->Form_Load();
+        f.find<QComboBox>("Combo1(0)")->setEditText(portText);
+        f.find<QComboBox>("Combo1(1)")->setEditText(baudText);
+        f.pick(2, "n");
+        f.form->portSettings().Timer2_Timer();
+        QCOMPARE(f.messages, QStringList{"Недопустимо"});
+        const auto expectedBaud = baudText == QLatin1String("19200") ? 19200 : 9600;
+        QCOMPARE(f.port->openCalls.last().device, device);
+        QCOMPARE(f.port->openCalls.last().settings.baudRate, expectedBaud);
+        QCOMPARE(indicator(f), VbColor::Green);
+        QCOMPARE(f.find<QComboBox>("Combo1(1)")->currentText(), baudText);
+    }
+
+    void aMissingPortTurnsRedSilentlyAndALaterPickRecovers()
+    {
+        Form1Fixture f;
+        f.form->Form_Load();
+        f.pick(0, "5");
+        f.form->portSettings().Timer2_Timer();
+        QVERIFY(f.messages.isEmpty());
+        QCOMPARE(indicator(f), VbColor::Red);
+        QVERIFY(!timer2(f)->isActive());
+
+        f.pick(0, "2");
+        QCOMPARE(f.port->closeCount, 1);
+        f.form->portSettings().Timer2_Timer();
+        QCOMPARE(indicator(f), VbColor::Green);
+        QCOMPARE(f.port->openCalls.last().device, QStringLiteral("/dev/ttyS1"));
+    }
+
+    void ticksUnderTheMessageBoxDoNotStackBoxes()
+    {
+        Form1Fixture f;
+        f.form->Form_Load();
+        f.whileMessageShown = [&] {
+            QVERIFY(timer2(f)->isActive());
+            f.form->portSettings().Timer2_Timer();
+            f.form->portSettings().Timer2_Timer();
+        };
+        f.find<QComboBox>("Combo1(4)")->setEditText("1.5");
+        f.pick(3, "8");
+        f.form->portSettings().Timer2_Timer();
+        QCOMPARE(f.messages.size(), 1);
+        QCOMPARE(f.port->openCalls.size(), 2);
+        QVERIFY(!timer2(f)->isActive());
+
+        f.pick(3, "8");
+        f.form->portSettings().Timer2_Timer();
+        QCOMPARE(f.messages.size(), 2);
+    }
+
+    void aLostPortTurnsTheIndicatorRedAtOnce()
+    {
+        Form1Fixture f;
+        f.form->Form_Load();
+        f.port->unplug();
+        QCOMPARE(indicator(f), VbColor::Red);
+        QCOMPARE(f.form->Comm1().portOpen(), std::optional(false));
+    }
+};
+
+QTEST_MAIN(TestPortSettings)
+#include "tst_portsettings.moc"
