@@ -1,0 +1,33 @@
+#include "displaymode.h"
+
+#include "app/widgets/colorbutton.h"
+#include "app/widgets/vbcolor.h"
+#include "hexrender.h"
+
+#include <QLabel>
+
+DisplayMode::DisplayMode(ColorButton *Command5, ColorButton *Command6, const std::array<QLabel *, 10> &Label3,
+                         QObject *parent)
+    : QObject(parent), Command5(Command5), Command6(Command6), Label3(Label3)
+{
+}
+
+void DisplayMode::Command5_Click()
+{
+    Text_Mode = 1;
+    Command5->setBackColor(VbColor::BrightGreen);
+    Command6->setBackColor(VbColor::ButtonFace);
+}
+
+void DisplayMode::Command6_Click()
+{
+    Text_Mode = 0;
+    Command5->setBackColor(VbColor::ButtonFace);
+    Command6->setBackColor(VbColor::BrightGreen);
+}
+
+void DisplayMode::Decoder_Pacet(const QByteArray &Rx_Data, int Row_Index)
+{
+    Label3[Row_Index]->setText(QString::number(Rx_Data.size()));
+    Hex_Data = hexRendering(Rx_Data);
+}

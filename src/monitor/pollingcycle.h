@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <array>
+#include <optional>
+
+class CommPort;
+class DisplayMode;
+class IndicatorCircle;
+class QLineEdit;
+class QTimer;
+
+// Milliseconds from the interval box: a whole decimal number the timer accepts, surrounding spaces allowed.
+std::optional<int> parsePollingInterval(const QString &text);
+
+// Start, stop and the tick that writes each reading into the next of the ten rows.
+class PollingCycle : public QObject
+{
+    Q_OBJECT
+
+public:
+    PollingCycle(CommPort &Comm1, DisplayMode &displayMode, QLineEdit *Text2, QTimer *Timer1,
+                 const std::array<QLineEdit *, 10> &Text1, const std::array<IndicatorCircle *, 10> &Shape2,
+                 QObject *parent = nullptr);
+
+    void Command1_Click();
+    void Command2_Click();
+    void Timer1_Timer();
+
+    int Row_Index = 0;
+    QByteArray Rx_Data;
+
+private:
+    CommPort &Comm1;
+    DisplayMode &m_displayMode;
+    QLineEdit *Text2;
+    QTimer *Timer1;
+    std::array<QLineEdit *, 10> Text1;
+    std::array<IndicatorCircle *, 10> Shape2;
+};
