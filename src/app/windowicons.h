@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+class QWidget;
+
+enum class IconKind
+{
+    Large,
+    Small
+};
+
+// Our stand-in for the window-system calls, so tests can watch what is asked and set.
+class WindowSystem
+{
+public:
+    virtual ~WindowSystem() = default;
+    // nullptr when the window has no owner.
+    virtual QWidget *owner(QWidget *window) = 0;
+    virtual QSize largeIconSize() = 0;
+    virtual QSize smallIconSize() = 0;
+    // A null pixmap when no icon of that name exists.
+    virtual QPixmap loadIcon(const QString &name, QSize size) = 0;
+    // A null image takes the window's icon of that kind away and keeps the other kind.
+    virtual void setIcon(QWidget *window, IconKind kind, const QPixmap &image) = 0;
+};
+
+// The window-system calls answered by Qt: parents as owners, sizes from the style, icons from our resources.
+class QtWindowSystem : public WindowSystem
+{
+public:
+    QWidget *owner(QWidget *window) override;
+    QSize largeIconSize() override;
+    QSize smallIconSize() override;
+    // The name matches an icon under :/icons whatever its letter case, as resource names do on Windows.
+    QPixmap loadIcon(const QString &name, QSize size) override;
+    void setIcon(QWidget *window, IconKind kind, const QPixmap &image) override;
+};
+
+// Sets the large and the small icon on the window and, when alsoTopOwner is true, first on its top owner.
+void Set_Window_Icons(QWidget *window, const QString &name, bool alsoTopOwner, WindowSystem &system);

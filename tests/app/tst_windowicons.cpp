@@ -1,0 +1,187 @@
+#include "app/windowicons.h"
+
+#include <QIcon>
+#include <QImage>
+#include <QImageReader>
+#include <QTest>
+#include <QWidget>
+
+// Logs what Set_Window_Icons asks of the window system and lets Qt do the work.
+class RecordingSystem : public QtWindowSystem
+{
+public:
+    QStringList calls;
+
+    QWidget *owner(QWidget *window) override
+    {
+        calls << "owner of " + window->objectName();
+        return QtWindowSystem::owner(window);
+    }
+
+    void setIcon(QWidget *window, IconKind kind, const QPixmap &image) override
+    {
+        calls << QStringLiteral("%1 to %2%3")
+                     .arg(kind == IconKind::Large ? "large" : "small", window->objectName(),
+                          image.isNull() ? " (null)" : "");
+        QtWindowSystem::setIcon(window, kind, image);
+    }
+};
+
+// A window owned by a window that is owned by a third.
+struct OwnerChain
+{
+    OwnerChain()
+    {
+        top.setObjectName("top");
+        middle.setObjectName("middle");
+        window.setObjectName("window");
+    }
+    QWidget *named(const QString &name)
+    {
+        return name == top.objectName() ? &top : top.findChild<QWidget *>(name);
+    }
+    QWidget top;
+    QWidget middle{&top, Qt::Window};
+    QWidget window{&middle, Qt::Window};
+};
+
+static QList<QSize> bothSizes()
+{
+    QtWindowSystem system;
+    return {system.largeIconSize(), system.smallIconSize()};
+}
+
+// A window without an icon of its own shows its parent's, so only its own counts here.
+static QList<QSize> iconSizes(const QWidget &window)
+{
+    if (!window.testAttribute(Qt::WA_SetWindowIcon))
+        return {};
+    QList<QSize> sizes = window.windowIcon().availableSizes();
+    std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) { return a.width() > b.width(); });
+    return sizes;
+}
+
+class TestWindowIcons : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void setsIconsInOrder_data();
+    void setsIconsInOrder();
+    void findsNameInAnyCase_data();
+    void findsNameInAnyCase();
+    void nullImageRemovesOnlyItsKind();
+    void resourceImagesLoad_data();
+    void resourceImagesLoad();
+    void pictureIsIndexed8();
+};
+
+void TestWindowIcons::setsIconsInOrder_data()
+{
+    QTest::addColumn<bool>("alsoTopOwner");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QStringList>("withIcons");
+
+    QTest::newRow("two owner levels, top owner too")
+        << true << "window"
+        << QStringList{"owner of window", "owner of middle", "owner of top",   "large to top",
+                       "large to window", "small to top",    "small to window"}
+        << QStringList{"top", "window"};
+    QTest::newRow("two owner levels, window alone")
+        << false << "window" << QStringList{"large to window", "small to window"} << QStringList{"window"};
+    QTest::newRow("no owner, window is its own top owner")
+        << true << "top"
+        << QStringList{"owner of top", "large to top", "large to top", "small to top", "small to top"}
+        << QStringList{"top"};
+}
+
+void TestWindowIcons::setsIconsInOrder()
+{
+    QFETCH(bool, alsoTopOwner);
+    QFETCH(QString, target);
+    QFETCH(QStringList, calls);
+    QFETCH(QStringList, withIcons);
+    OwnerChain chain;
+    RecordingSystem system;
+
+    Set_Window_Icons(chain.named(target), "Icon1", alsoTopOwner, system);
+
+    QCOMPARE(system.calls, calls);
+    for (const QWidget *window : {&chain.top, &chain.middle, &chain.window}) {
+        const QList<QSize> expected = withIcons.contains(window->objectName()) ? bothSizes() : QList<QSize>{};
+        QCOMPARE(iconSizes(*window), expected);
+    }
+}
+
+void TestWindowIcons::findsNameInAnyCase_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("found");
+
+    QTest::newRow("as the program asks") << "Icon1" << true;
+    QTest::newRow("as the group is stored") << "ICON1" << true;
+    QTest::newRow("lower case") << "icon1" << true;
+    QTest::newRow("unknown name") << "Icon2" << false;
+    QTest::newRow("file name with extension") << "ICON1.ico" << false;
+    QTest::newRow("empty name") << "" << false;
+}
+
+void TestWindowIcons::findsNameInAnyCase()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, found);
+    QWidget window;
+    QtWindowSystem system;
+    Set_Window_Icons(&window, "Icon1", false, system);
+
+    Set_Window_Icons(&window, name, false, system);
+
+    QCOMPARE(iconSizes(window), found ? bothSizes() : QList<QSize>{});
+}
+
+void TestWindowIcons::nullImageRemovesOnlyItsKind()
+{
+    QWidget window;
+    QtWindowSystem system;
+    Set_Window_Icons(&window, "Icon1", false, system);
+
+    system.setIcon(&window, IconKind::Large, QPixmap());
+
+    QCOMPARE(iconSizes(window), QList<QSize>{system.smallIconSize()});
+}
+
+void TestWindowIcons::resourceImagesLoad_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QList<QSize>>("sizes");
+
+    QTest::newRow("window icon") << ":/icons/ICON1.ico" << QList<QSize>{{256, 256}};
+    QTest::newRow("file icon") << ":/icons/kalvane.ico" << QList<QSize>{{32, 32}, {32, 32}, {16, 16}};
+    QTest::newRow("panel picture") << ":/image2.bmp" << QList<QSize>{{256, 256}};
+}
+
+void TestWindowIcons::resourceImagesLoad()
+{
+    QFETCH(QString, path);
+    QFETCH(QList<QSize>, sizes);
+    QImageReader reader(path);
+
+    QList<QSize> read;
+    do {
+        read << reader.read().size();
+    } while (reader.jumpToNextImage());
+
+    QCOMPARE(read, sizes);
+}
+
+void TestWindowIcons::pictureIsIndexed8()
+{
+    const QImage picture(":/image2.bmp");
+
+    QCOMPARE(picture.format(), QImage::Format_Indexed8);
+    QCOMPARE(picture.colorCount(), 256);
+}
+
+QTEST_MAIN(TestWindowIcons)
+#include "tst_windowicons.moc"
