@@ -87,6 +87,13 @@ QByteArray sequence(qsizetype size)
     return bytes;
 }
 
+// AddressSanitizer's quarantine keeps freed blocks resident, so the peak says nothing under it.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool peakResidentSizeIsMeaningful = false;
+#else
+constexpr bool peakResidentSizeIsMeaningful = true;
+#endif
+
 qint64 statusKiB(const char *field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -303,7 +310,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(sent == stream.size(), 120000);
         writer.stop();
         QCOMPARE(comm.input().value_or(QByteArray()), stream.first(CommPort::ReceiveCapacity));
-        QCOMPARE_LT(statusKiB("VmHWM:") - residentBefore, 8 * 1024);
+        if (peakResidentSizeIsMeaningful)
+            QCOMPARE_LT(statusKiB("VmHWM:") - residentBefore, 8 * 1024);
     }
 };
 
