@@ -1,0 +1,222 @@
+#include "../form1fixture.h"
+
+#include "app/widgets/colorbutton.h"
+#include "app/widgets/indicatorcircle.h"
+#include "app/widgets/vbcolor.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+// Start, stop and the tick over the ten rows, in both display modes, with readings from the fake port.
+class TestPollingCycle : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString row(const Form1Fixture &f, int i)
+    {
+        return f.find<QLineEdit>(elementName("Text1", i))->text();
+    }
+    static QString count(const Form1Fixture &f, int i)
+    {
+        return f.find<QLabel>(elementName("Label3", i))->text();
+    }
+    static quint32 indicator(const Form1Fixture &f, int i)
+    {
+        return f.find<IndicatorCircle>(elementName("Shape2", i))->backColor();
+    }
+    static QString indicators(const Form1Fixture &f)
+    {
+        QString pattern;
+        for (int i = 0; i < 10; ++i) {
+            const quint32 colour = indicator(f, i);
+            pattern += colour == VbColor::Red ? 'R' : colour == VbColor::Green ? 'G' : '.';
+        }
+        return pattern;
+    }
+    static void loadAndStart(Form1Fixture &f)
+    {
+        f.form->Form_Load();
+        QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+    }
+    static void tick(Form1Fixture &f, const QByteArray &arriving = {})
+    {
+        f.port->feed(arriving);
+        f.form->pollingCycle().Timer1_Timer();
+    }
+
+private slots:
+    void eachTickWritesTheNextRowAndWrapsAfterTheTenth()
+    {
+        Form1Fixture f;
+        loadAndStart(f);
+        QVERIFY(f.find<QTimer>("Timer1")->isActive());
+        QCOMPARE(f.find<QTimer>("Timer1")->interval(), 100);
+
+        tick(f, "\x01");
+        QCOMPARE(indicators(f), QStringLiteral("R........."));
+        for (int i = 1; i < 10; ++i)
+            tick(f, QByteArray(i + 1, char(i + 1)));
+        QCOMPARE(indicators(f), QStringLiteral("GGGGGGGGGG"));
+        QCOMPARE(f.form->pollingCycle().Row_Index, 0);
+        QCOMPARE(row(f, 0), QStringLiteral(" 01"));
+        QCOMPARE(row(f, 9), QStringLiteral(" 0A").repeated(10));
+        QCOMPARE(count(f, 9), QStringLiteral("10"));
+
+        tick(f, "\xFF");
+        QCOMPARE(indicators(f), QStringLiteral("RGGGGGGGGG"));
+        QCOMPARE(row(f, 0), QStringLiteral(" FF"));
+        QCOMPARE(count(f, 0), QStringLiteral("1"));
+        QCOMPARE(row(f, 1), QStringLiteral(" 02 02"));
+    }
+
+    void stopAfterRowFourAndStartAgain()
+    {
+        Form1Fixture f;
+        loadAndStart(f);
+        for (int i = 0; i < 5; ++i)
+            tick(f, "x");
+        QTest::mouseClick(f.find<QPushButton>("Command2"), Qt::LeftButton);
+        QVERIFY(!f.find<QTimer>("Timer1")->isActive());
+        QCOMPARE(indicators(f), QStringLiteral("GGGGR....G"));
+        QCOMPARE(f.form->pollingCycle().Row_Index, 5);
+
+        QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+        QCOMPARE(f.form->pollingCycle().Row_Index, 0);
+        tick(f, "y");
+        QCOMPARE(indicators(f), QStringLiteral("RGGGR....G"));
+        QCOMPARE(row(f, 0), QStringLiteral(" 79"));
+        QCOMPARE(row(f, 1), QStringLiteral(" 78"));
+    }
+
+    void startWhilePollingRestartsAtRowZeroWithTheNewInterval()
+    {
+        Form1Fixture f;
+        loadAndStart(f);
+        tick(f, "a");
+        tick(f, "b");
+        f.find<QLineEdit>("Text2")->setText(" 250 ");
+        QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+        QCOMPARE(f.find<QTimer>("Timer1")->interval(), 250);
+        QVERIFY(f.find<QTimer>("Timer1")->isActive());
+        tick(f, "c");
+        QCOMPARE(row(f, 0), QStringLiteral(" 63"));
+        QCOMPARE(row(f, 1), QStringLiteral(" 62"));
+    }
+
+    void anUnusableIntervalChangesNothing_data()
+    {
+        QTest::addColumn<QString>("text");
+        for (const char *text :
+             {"", "   ", "abc", "0", "-5", "1.5", "1e3", "2147483648", "99999999999", "10 0", "0x10", "+100"})
+            QTest::newRow(*text ? text : "empty") << QString::fromLatin1(text);
+    }
+    void anUnusableIntervalChangesNothing()
+    {
+        QFETCH(QString, text);
+        Form1Fixture f;
+        loadAndStart(f);
+        tick(f);
+        tick(f);
+        f.find<QLineEdit>("Text2")->setText(text);
+        QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+        QCOMPARE(f.form->pollingCycle().Row_Index, 2);
+        QCOMPARE(f.find<QTimer>("Timer1")->interval(), 100);
+        QVERIFY(f.find<QTimer>("Timer1")->isActive());
+
+        QTest::mouseClick(f.find<QPushButton>("Command2"), Qt::LeftButton);
+        QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+        QVERIFY(!f.find<QTimer>("Timer1")->isActive());
+    }
+
+    void usableIntervals_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("interval");
+        QTest::newRow("one millisecond") << "1" << 1;
+        QTest::newRow("leading zero") << "050" << 50;
+        QTest::newRow("largest the timer takes") << "2147483647" << 2147483647;
+    }
+    void usableIntervals()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, interval);
+        QCOMPARE(parsePollingInterval(text), std::optional(interval));
+    }
+
+    void noDataBlanksTheRowsInTurn()
+    {
+        Form1Fixture f;
+        f.form->Form_Load();
+        f.find<QLineEdit>("Text1(0)")->setText("old");
+        f.find<QLineEdit>("Text1(1)")->setText("old");
+        QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+        tick(f);
+        QCOMPARE(row(f, 0), QString());
+        QCOMPARE(count(f, 0), QStringLiteral("0"));
+        QCOMPARE(row(f, 1), QStringLiteral("old"));
+    }
+
+    void aClosedPortWritesThePreviousReadingAgain()
+    {
+        Form1Fixture f;
+        loadAndStart(f);
+        tick(f, "AB");
+        f.pick(1, "19200");
+        tick(f, "lost");
+        QCOMPARE(row(f, 1), QStringLiteral(" 41 42"));
+        QCOMPARE(count(f, 1), QStringLiteral("2"));
+        QTest::mouseClick(f.find<ColorButton>("Command5"), Qt::LeftButton);
+        tick(f);
+        QCOMPARE(row(f, 2), QStringLiteral("AB"));
+        f.form->portSettings().Timer2_Timer();
+        tick(f, "C");
+        QCOMPARE(row(f, 3), QStringLiteral("C"));
+    }
+
+    void aModeSwitchTakesEffectAtTheNextTick()
+    {
+        Form1Fixture f;
+        loadAndStart(f);
+        tick(f, "\x0D\x0A\x41");
+        QTest::mouseClick(f.find<ColorButton>("Command5"), Qt::LeftButton);
+        QCOMPARE(f.form->displayMode().Text_Mode, 1);
+        QCOMPARE(f.find<ColorButton>("Command5")->backColor(), VbColor::BrightGreen);
+        QCOMPARE(f.find<ColorButton>("Command6")->backColor(), VbColor::ButtonFace);
+        QCOMPARE(row(f, 0), QStringLiteral(" 0D 0A 41"));
+        tick(f, QByteArray("A\0\xC0\xFF\xA8", 5));
+        QCOMPARE(row(f, 1), QStringLiteral("A") + QChar(0) + QStringLiteral("АяЁ"));
+        QCOMPARE(count(f, 1), QString());
+        QCOMPARE(count(f, 0), QStringLiteral("3"));
+
+        QTest::mouseClick(f.find<ColorButton>("Command6"), Qt::LeftButton);
+        QCOMPARE(f.form->displayMode().Text_Mode, 0);
+        tick(f, "z");
+        QCOMPARE(row(f, 2), QStringLiteral(" 7A"));
+        QCOMPARE(row(f, 1), QStringLiteral("A") + QChar(0) + QStringLiteral("АяЁ"));
+    }
+
+    void aFullBufferReadingFitsItsRow()
+    {
+        Form1Fixture f;
+        loadAndStart(f);
+        tick(f, QByteArray(CommPort::ReceiveCapacity, '\x5A'));
+        QCOMPARE(row(f, 0).size(), 3 * CommPort::ReceiveCapacity);
+        QCOMPARE(count(f, 0), QString::number(CommPort::ReceiveCapacity));
+    }
+
+    void theTickRunsOnItsTimer()
+    {
+        Form1Fixture f;
+        f.form->Form_Load();
+        f.find<QLineEdit>("Text2")->setText("10");
+        QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
+        f.port->feed("hi");
+        QTRY_COMPARE(row(f, 0), QStringLiteral(" 68 69"));
+        QTRY_COMPARE(indicator(f, 2), VbColor::Red);
+    }
+};
+
+QTEST_MAIN(TestPollingCycle)
+#include "tst_pollingcycle.moc"
