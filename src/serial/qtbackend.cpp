@@ -101,9 +101,7 @@ std::optional<SerialError> QtSerialBackend::open(const QString &device, const Li
     if (m_port->isOpen())
         return SerialError::Busy;
     const QByteArray path = QFile::encodeName(device);
-    struct stat status
-    {
-    };
+    struct stat status;
     if (::stat(path.constData(), &status) != 0)
         return errorFromErrno(errno);
     // Only a character device can be a terminal; nothing else is opened at all, so no FIFO can stall an open.
