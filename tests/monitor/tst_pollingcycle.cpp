@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTimer>
 
 // Start, stop and the tick over the ten rows, in both display modes, with readings from the fake port.
@@ -210,11 +211,13 @@ private slots:
     {
         Form1Fixture f;
         f.form->Form_Load();
-        f.find<QLineEdit>("Text2")->setText("10");
+        f.find<QLineEdit>("Text2")->setText("200");
         QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
         f.port->feed("hi");
-        QTRY_COMPARE(row(f, 0), QStringLiteral(" 68 69"));
-        QTRY_COMPARE(indicator(f, 2), VbColor::Red);
+        QSignalSpy ticks(f.find<QTimer>("Timer1"), &QTimer::timeout);
+        QVERIFY(ticks.wait());
+        QCOMPARE(row(f, 0), QStringLiteral(" 68 69"));
+        QCOMPARE(indicator(f, 0), VbColor::Red);
     }
 };
 
