@@ -114,6 +114,10 @@ Form1Controls buildForm1Layout(QMainWindow *window)
     Form1Controls c{};
     window->setObjectName(QStringLiteral("Form1"));
     window->setWindowTitle(QStringLiteral("Kalvane v1.0"));
+    // The design was drawn for an 8-point interface font: a larger desktop default would clip the captions.
+    QFont font = window->font();
+    font.setPixelSize(10);
+    window->setFont(font);
     c.mnu_Prog = window->menuBar()->addAction(QStringLiteral("О программе"));
     c.mnu_Prog->setObjectName(QStringLiteral("mnu_Prog"));
 
