@@ -1,0 +1,190 @@
+#include "app/form1.h"
+#include "serial/qtbackend.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <pty.h>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// 115200 baud with 8N1 framing is 11520 bytes a second.
+constexpr qsizetype ChunkBytes = 1152;
+constexpr auto ChunkPeriod = std::chrono::milliseconds(100);
+
+double cpuSeconds(int who)
+{
+    rusage usage{};
+    ::getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long maxRssKiB()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// The master end stays with the benchmark; the window opens the slave by name, as it would a real port.
+class Pty
+{
+public:
+    Pty()
+    {
+        int slave = -1;
+        char name[128] = {};
+        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
+            qFatal("openpty failed");
+        // The port must hold the only slave descriptor, as with a real device.
+        ::close(slave);
+        slavePath = QString::fromLocal8Bit(name);
+    }
+    ~Pty() { ::close(master); }
+    Pty(const Pty &) = delete;
+    Pty &operator=(const Pty &) = delete;
+
+    int master = -1;
+    QString slavePath;
+};
+
+int hexDigit(QChar c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c.unicode() - u'0';
+    if (c >= u'A' && c <= u'F')
+        return c.unicode() - u'A' + 10;
+    return -1;
+}
+
+// " 0D 0A 41" back to its bytes; nothing when the text is not exactly such a rendering.
+std::optional<QByteArray> parseHexRow(const QString &text)
+{
+    if (text.size() % 3 != 0)
+        return std::nullopt;
+    QByteArray bytes;
+    bytes.reserve(text.size() / 3);
+    for (qsizetype i = 0; i < text.size(); i += 3) {
+        const int high = hexDigit(text[i + 1]);
+        const int low = hexDigit(text[i + 2]);
+        if (text[i] != u' ' || high < 0 || low < 0)
+            return std::nullopt;
+        bytes.append(char(high * 16 + low));
+    }
+    return bytes;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int seconds = app.arguments().value(1, QStringLiteral("60")).toInt();
+    if (seconds < 1) {
+        std::fprintf(stderr, "usage: bench_soak [SECONDS]\n");
+        return 2;
+    }
+
+    Pty pty;
+    QRandomGenerator random(20240607);
+    QByteArray sent(seconds * 10 * ChunkBytes, Qt::Uninitialized);
+    for (char &byte : sent)
+        byte = char(random.bounded(256));
+
+    QStringList messages;
+    Form1 window({std::make_unique<QtSerialBackend>(), systemDateSource(),
+                  [&messages](QWidget *, const QString &text) { messages << text; }});
+    // Form_Load opens the port: it must be the pseudo-terminal, never a real line or the console.
+    if (!window.Comm1().setCommPort(pty.slavePath) || window.Comm1().device() != pty.slavePath ||
+        !pty.slavePath.startsWith(QStringLiteral("/dev/pts/")))
+        qFatal("the port is %s, not the pseudo-terminal %s", qPrintable(window.Comm1().device()),
+               qPrintable(pty.slavePath));
+    window.Form_Load();
+    if (window.Comm1().portOpen() != true)
+        qFatal("%s did not open", qPrintable(pty.slavePath));
+    window.show();
+
+    const Form1Controls &c = window.controls();
+    PollingCycle &cycle = window.pollingCycle();
+    QByteArray received;
+    int ticks = 0;
+    int malformedRows = 0;
+    qsizetype largestReading = 0;
+    bool writerDone = false;
+    int ticksSinceDone = 0;
+    int emptyTicksInARow = 0;
+    // Connected after the window's own handler, so it sees the row that tick has just written.
+    QObject::connect(c.Timer1, &QTimer::timeout, &app, [&] {
+        ++ticks;
+        const int row = (cycle.Row_Index + 9) % 10;
+        const auto parsed = parseHexRow(c.Text1[row]->text());
+        const bool wellFormed = parsed && c.Label3[row]->text() == QString::number(parsed->size());
+        if (!wellFormed)
+            ++malformedRows;
+        const QByteArray bytes = wellFormed ? *parsed : QByteArray();
+        received += bytes;
+        largestReading = std::max(largestReading, bytes.size());
+        emptyTicksInARow = bytes.isEmpty() ? emptyTicksInARow + 1 : 0;
+        // A closed port repeats its last reading on every tick, so the line may never fall quiet.
+        if (writerDone && (emptyTicksInARow == 3 || ++ticksSinceDone == 50)) {
+            cycle.Command2_Click();
+            app.quit();
+        }
+    });
+
+    c.Text2->setText(QStringLiteral("100"));
+    cycle.Command1_Click();
+
+    double writerCpu = 0;
+    const double cpuStart = cpuSeconds(RUSAGE_SELF);
+    const auto wallStart = Clock::now();
+    std::thread writer([&] {
+        for (qsizetype offset = 0; offset < sent.size(); offset += ChunkBytes) {
+            std::this_thread::sleep_until(wallStart + ChunkPeriod * (offset / ChunkBytes));
+            for (qsizetype done = 0; done < ChunkBytes;) {
+                const ssize_t written =
+                    ::write(pty.master, sent.constData() + offset + done, ChunkBytes - done);
+                if (written <= 0)
+                    qFatal("writing to the pseudo-terminal failed");
+                done += written;
+            }
+        }
+        writerCpu = cpuSeconds(RUSAGE_THREAD);
+    });
+
+    double cpuUsed = 0;
+    double wallUsed = 0;
+    QTimer::singleShot(std::chrono::seconds(seconds), Qt::PreciseTimer, &app, [&] {
+        writer.join();
+        cpuUsed = cpuSeconds(RUSAGE_SELF) - cpuStart;
+        wallUsed = std::chrono::duration<double>(Clock::now() - wallStart).count();
+        writerDone = true;
+    });
+    app.exec();
+
+    const bool intact = received == sent && malformedRows == 0 && messages.isEmpty();
+    std::printf(
+        "seconds %.3f  ticks %d  bytes sent %lld  received %lld  largest reading %lld  malformed rows %d  "
+        "messages %lld\n",
+        wallUsed, ticks, static_cast<long long>(sent.size()), static_cast<long long>(received.size()),
+        static_cast<long long>(largestReading), malformedRows, static_cast<long long>(messages.size()));
+    std::printf(
+        "cpu %.3f s = %.2f %% of one core (writer thread %.3f s; without it %.2f %%)  max rss %ld KiB\n",
+        cpuUsed, 100 * cpuUsed / wallUsed, writerCpu, 100 * (cpuUsed - writerCpu) / wallUsed, maxRssKiB());
+    std::printf("%s\n", intact ? "every byte arrived once, in order" : "BYTES LOST, DUPLICATED OR REORDERED");
+    return intact ? 0 : 1;
+}
