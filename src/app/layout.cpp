@@ -1,6 +1,7 @@
 #include "layout.h"
 
 #include "widgets/colorbutton.h"
+#include "widgets/datarow.h"
 #include "widgets/indicatorcircle.h"
 #include "widgets/vbcolor.h"
 
@@ -117,6 +118,8 @@ Form1Controls buildForm1Layout(QMainWindow *window)
     // The design was drawn for an 8-point interface font: a larger desktop default would clip the captions.
     QFont font = window->font();
     font.setPixelSize(10);
+    // Readings are hex digits and plain letters: shaping them through HarfBuzz was most of every tick's cost.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     window->setFont(font);
     c.mnu_Prog = window->menuBar()->addAction(QStringLiteral("О программе"));
     c.mnu_Prog->setObjectName(QStringLiteral("mnu_Prog"));
@@ -131,7 +134,7 @@ Form1Controls buildForm1Layout(QMainWindow *window)
         c.Shape2[i] = place(new IndicatorCircle(VbColor::WindowBackground, c.Frame2),
                             elementName("Shape2", i), twips(300, 360 + 360 * i, 195, 195));
         c.Text1[i] =
-            place(new QLineEdit(c.Frame2), elementName("Text1", i), twips(540, 300 + 360 * i, 9135, 345));
+            place(new DataRow(c.Frame2), elementName("Text1", i), twips(540, 300 + 360 * i, 9135, 345));
         // A 64 KiB reading is 192 Ki characters in hex: the default limit of 32767 would cut it.
         c.Text1[i]->setMaxLength(std::numeric_limits<int>::max());
         c.Text1[i]->setAccessibleName(QStringLiteral("%1: %2").arg(c.Frame2->title()).arg(i + 1));

@@ -48,6 +48,14 @@ void PollingCycle::Command2_Click()
     Shape2[9]->setBackColor(VbColor::Green);
 }
 
+void PollingCycle::writeRow(const QString &text)
+{
+    QLineEdit *row = Text1[Row_Index];
+    row->setText(text);
+    // A long reading is read from its first byte: setText alone leaves the row scrolled to its last.
+    row->setCursorPosition(0);
+}
+
 void PollingCycle::Timer1_Timer()
 {
     if (Row_Index > 0)
@@ -58,10 +66,10 @@ void PollingCycle::Timer1_Timer()
     if (auto reading = Comm1.input())
         Rx_Data = std::move(*reading);
     if (m_displayMode.Text_Mode != 0) {
-        Text1[Row_Index]->setText(cp1251Text(Rx_Data));
+        writeRow(cp1251Text(Rx_Data));
     } else {
         m_displayMode.Decoder_Pacet(Rx_Data, Row_Index);
-        Text1[Row_Index]->setText(m_displayMode.Hex_Data);
+        writeRow(m_displayMode.Hex_Data);
     }
 
     ++Row_Index;

@@ -32,6 +32,8 @@ public:
     QByteArray Rx_Data;
 
 private:
+    void writeRow(const QString &text);
+
     CommPort &Comm1;
     DisplayMode &m_displayMode;
     QLineEdit *Text2;

@@ -204,6 +204,7 @@ private slots:
         loadAndStart(f);
         tick(f, QByteArray(CommPort::ReceiveCapacity, '\x5A'));
         QCOMPARE(row(f, 0).size(), 3 * CommPort::ReceiveCapacity);
+        QCOMPARE(f.find<QLineEdit>("Text1(0)")->cursorPosition(), 0);
         QCOMPARE(count(f, 0), QString::number(CommPort::ReceiveCapacity));
     }
 

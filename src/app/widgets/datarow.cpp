@@ -1,0 +1,52 @@
+#include "datarow.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTextLayout>
+
+namespace {
+
+// QLineEdit's own inset of the text inside its contents rectangle.
+constexpr int HorizontalMargin = 2;
+
+} // namespace
+
+void DataRow::paintEvent(QPaintEvent *event)
+{
+    // Editing, or scrolled away from the start: QLineEdit's own painting is the one that knows the cursor.
+    if (hasFocus() || cursorPosition() != 0 || hasSelectedText() || echoMode() != Normal) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+
+    const QRect contents =
+        style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).marginsRemoved(textMargins());
+    painter.setClipRect(contents);
+    const QFontMetrics metrics = fontMetrics();
+    // No glyph is narrower than the narrowest printable ASCII one, so this many characters fill the row.
+    const qsizetype fits = contents.width() / qMax(1, metrics.horizontalAdvance(QLatin1Char('.'))) + 2;
+    QString visible = text().left(fits);
+    // As QLineEdit shows them: control characters but the tab, and line breaks, stand as spaces.
+    for (QChar &c : visible)
+        if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter)
+            c = QLatin1Char(' ');
+
+    QTextLayout layout(visible, font(), this);
+    QTextOption option = layout.textOption();
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+
+    const int lineHeight = qMax(metrics.boundingRect(visible).height(), metrics.height());
+    const int top = contents.y() + (contents.height() - lineHeight + 1) / 2;
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
+    layout.draw(&painter, QPointF(contents.x() + HorizontalMargin, top));
+}

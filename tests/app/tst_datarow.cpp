@@ -1,0 +1,49 @@
+#include "app/widgets/datarow.h"
+
+#include <QTest>
+
+// A data row at rest must look exactly like the line edit it stands in for.
+class TestDataRow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void looksLikeALineEditAtRest_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("hex reading") << QStringLiteral(" 0D 0A 41");
+        QTest::newRow("Cyrillic text") << QStringLiteral("Привет, мир");
+        QTest::newRow("control characters and a zero byte") << QStringLiteral("A\x01\tB") + QChar(0) + "C";
+        QTest::newRow("longer than the row") << QStringLiteral(" FF").repeated(2000);
+    }
+    void looksLikeALineEditAtRest()
+    {
+        QFETCH(QString, text);
+        QWidget window;
+        QLineEdit plain(&window);
+        DataRow row(&window);
+        for (QLineEdit *edit : {&plain, static_cast<QLineEdit *>(&row)}) {
+            edit->setGeometry(0, 0, 609, 23);
+            edit->setFocusPolicy(Qt::NoFocus);
+            edit->setMaxLength(std::numeric_limits<int>::max());
+            edit->setText(text);
+            edit->setCursorPosition(0);
+        }
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(row.grab().toImage(), plain.grab().toImage());
+    }
+
+    void keepsTheWholeText()
+    {
+        DataRow row;
+        row.setMaxLength(std::numeric_limits<int>::max());
+        const QString reading = QStringLiteral(" 00").repeated(65536);
+        row.setText(reading);
+        QCOMPARE(row.text(), reading);
+    }
+};
+
+QTEST_MAIN(TestDataRow)
+#include "tst_datarow.moc"
