@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -45,6 +46,23 @@ QGroupBox *frame(QWidget *parent, const QString &name, QRect geometry, const QSt
     return box;
 }
 
+// Swallows Enter in a settings list's edit field: only a pick from the list reopens the port, and Enter would
+// "pick" typed text only when it happens to match an item.
+class EnterIsNoPick : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+};
+
 QComboBox *combo(QWidget *parent, int index, QRect geometry, const QStringList &items, const QString &text,
                  QLabel *namedBy)
 {
@@ -53,6 +71,9 @@ QComboBox *combo(QWidget *parent, int index, QRect geometry, const QStringList &
     // Typed text must stay exactly as typed: no completion, and Enter must not grow the list.
     box->setCompleter(nullptr);
     box->setInsertPolicy(QComboBox::NoInsert);
+    auto *filter = new EnterIsNoPick(box);
+    box->installEventFilter(filter);
+    box->lineEdit()->installEventFilter(filter);
     box->addItems(items);
     box->setEditText(text);
     box->setAccessibleName(namedBy->text());

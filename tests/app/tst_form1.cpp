@@ -132,8 +132,10 @@ private slots:
         box->lineEdit()->selectAll();
         QTest::keyClicks(box->lineEdit(), QStringLiteral("11"));
         QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Enter);
         QCOMPARE(box->currentText(), QStringLiteral("11"));
         QCOMPARE(box->count(), items.size());
+        QVERIFY(!f.find<QTimer>("Timer2")->isActive());
     }
 
     void theLayoutStartsAtRest()
