@@ -1,3 +1,4 @@
+#include "../tests/ptypair.h"
 #include "app/form1.h"
 #include "serial/qtbackend.h"
 
@@ -10,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <optional>
-#include <pty.h>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -37,28 +37,6 @@ long maxRssKiB()
     ::getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
-
-// The master end stays with the benchmark; the window opens the slave by name, as it would a real port.
-class Pty
-{
-public:
-    Pty()
-    {
-        int slave = -1;
-        char name[128] = {};
-        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
-            qFatal("openpty failed");
-        // The port must hold the only slave descriptor, as with a real device.
-        ::close(slave);
-        slavePath = QString::fromLocal8Bit(name);
-    }
-    ~Pty() { ::close(master); }
-    Pty(const Pty &) = delete;
-    Pty &operator=(const Pty &) = delete;
-
-    int master = -1;
-    QString slavePath;
-};
 
 int hexDigit(QChar c)
 {
@@ -99,7 +77,9 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    Pty pty;
+    PtyPair pty;
+    if (pty.slavePath.isEmpty())
+        qFatal("openpty failed");
     QRandomGenerator random(20240607);
     QByteArray sent(seconds * 10 * ChunkBytes, Qt::Uninitialized);
     for (char &byte : sent)
@@ -157,7 +137,7 @@ int main(int argc, char *argv[])
             std::this_thread::sleep_until(wallStart + ChunkPeriod * (offset / ChunkBytes));
             for (qsizetype done = 0; done < ChunkBytes;) {
                 const ssize_t written =
-                    ::write(pty.master, sent.constData() + offset + done, ChunkBytes - done);
+                    ::write(pty.master(), sent.constData() + offset + done, ChunkBytes - done);
                 if (written <= 0)
                     qFatal("writing to the pseudo-terminal failed");
                 done += written;

@@ -96,15 +96,21 @@ QPushButton *pushButton(QWidget *parent, const QString &name, QRect geometry, co
     return button;
 }
 
+// Keeps the colour value on the widget, where tests can read it, and paints the role that fills the widget.
+void setBackColor(QWidget *widget, QPalette::ColorRole role, quint32 vbColor)
+{
+    widget->setProperty("backColor", vbColor);
+    QPalette palette = widget->palette();
+    palette.setColor(role, toQColor(vbColor));
+    widget->setPalette(palette);
+}
+
 QPlainTextEdit *panelText(QWidget *parent, const QString &name, QRect geometry, quint32 backColor)
 {
     auto *text = place(new QPlainTextEdit(parent), name, geometry);
     text->setReadOnly(true);
     text->setTabChangesFocus(true);
-    text->setProperty("backColor", backColor);
-    QPalette palette = text->palette();
-    palette.setColor(QPalette::Base, toQColor(backColor));
-    text->setPalette(palette);
+    setBackColor(text, QPalette::Base, backColor);
     return text;
 }
 
@@ -225,11 +231,8 @@ Form1Controls buildForm1Layout(QMainWindow *window)
 
     c.Frame4 = place(new QFrame(client), QStringLiteral("Frame4"), twips(0, 0, 6735, 3975));
     c.Frame4->setFrameShape(QFrame::Box);
-    c.Frame4->setProperty("backColor", VbColor::ActiveBorder);
     c.Frame4->setAutoFillBackground(true);
-    QPalette panelPalette = c.Frame4->palette();
-    panelPalette.setColor(QPalette::Window, toQColor(VbColor::ActiveBorder));
-    c.Frame4->setPalette(panelPalette);
+    setBackColor(c.Frame4, QPalette::Window, VbColor::ActiveBorder);
     c.Text38 =
         panelText(c.Frame4, QStringLiteral("Text38"), twips(360, 240, 3975, 1695), VbColor::ActiveBorder);
     c.Text39 =

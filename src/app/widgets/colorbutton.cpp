@@ -3,9 +3,9 @@
 #include "vbcolor.h"
 
 ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *parent)
-    : QPushButton(caption, parent), m_backColor(~backColor)
+    : QPushButton(caption, parent), m_backColor(backColor)
 {
-    setBackColor(backColor);
+    applyBackColor();
 }
 
 void ColorButton::setBackColor(quint32 vbColor)
@@ -13,9 +13,14 @@ void ColorButton::setBackColor(quint32 vbColor)
     if (vbColor == m_backColor)
         return;
     m_backColor = vbColor;
+    applyBackColor();
+}
+
+void ColorButton::applyBackColor()
+{
     // A palette colour gets a gradient from Fusion; a style sheet with a border paints it flat.
     setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; }"
                                  "QPushButton:focus { border: 2px solid %3; }")
-                      .arg(toQColor(vbColor).name(), palette().color(QPalette::Mid).name(),
+                      .arg(toQColor(m_backColor).name(), palette().color(QPalette::Mid).name(),
                            palette().color(QPalette::Highlight).name()));
 }

@@ -14,5 +14,7 @@ public:
     void setBackColor(quint32 vbColor);
 
 private:
+    void applyBackColor();
+
     quint32 m_backColor;
 };
