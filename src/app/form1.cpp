@@ -3,7 +3,7 @@
 #include "infopanel.h"
 #include "widgets/clicksignal.h"
 #include "widgets/colorbutton.h"
-#include "widgets/vbcolor.h"
+#include "widgets/colorcode.h"
 #include "windowicons.h"
 
 #include <QAction>
@@ -71,8 +71,8 @@ void Form1::Form_Load()
     guarded([&] { m_comm1.setPortOpen(true); });
     guarded([&] { m_portSettings.Show_Port_State(); });
     guarded([&] { m_displayMode.Command6_Click(); });
-    guarded([&] { c.Command4->setBackColor(VbColor::BrightGreen); });
-    guarded([&] { c.Command3->setBackColor(VbColor::ButtonFace); });
+    guarded([&] { c.Command4->setBackColor(ColorCode::BrightGreen); });
+    guarded([&] { c.Command3->setBackColor(ColorCode::ButtonFace); });
     guarded([&] { Make_Month_Genitive(); });
     guarded([&] {
         const QDate today = m_dates.today();

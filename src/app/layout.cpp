@@ -3,7 +3,7 @@
 #include "widgets/colorbutton.h"
 #include "widgets/datarow.h"
 #include "widgets/indicatorcircle.h"
-#include "widgets/vbcolor.h"
+#include "widgets/colorcode.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -97,11 +97,11 @@ QPushButton *pushButton(QWidget *parent, const QString &name, QRect geometry, co
 }
 
 // Keeps the colour value on the widget, where tests can read it, and paints the role that fills the widget.
-void setBackColor(QWidget *widget, QPalette::ColorRole role, quint32 vbColor)
+void setBackColor(QWidget *widget, QPalette::ColorRole role, quint32 code)
 {
-    widget->setProperty("backColor", vbColor);
+    widget->setProperty("backColor", code);
     QPalette palette = widget->palette();
-    palette.setColor(role, toQColor(vbColor));
+    palette.setColor(role, colorFromCode(code));
     widget->setPalette(palette);
 }
 
@@ -158,7 +158,7 @@ Form1Controls buildForm1Layout(QMainWindow *window)
     c.Frame2 = frame(client, QStringLiteral("Frame2"), twips(300, 240, 9975, 4035),
                      QStringLiteral("Экран данных полученных от Сом порта"));
     for (int i = 0; i < 10; ++i) {
-        c.Shape2[i] = place(new IndicatorCircle(VbColor::WindowBackground, c.Frame2),
+        c.Shape2[i] = place(new IndicatorCircle(ColorCode::WindowBackground, c.Frame2),
                             elementName("Shape2", i), twips(300, 360 + 360 * i, 195, 195));
         c.Text1[i] =
             place(new DataRow(c.Frame2), elementName("Text1", i), twips(540, 300 + 360 * i, 9135, 345));
@@ -178,7 +178,7 @@ Form1Controls buildForm1Layout(QMainWindow *window)
         label(c.Frame1, elementName("Label1", 0), twips(1140, 480, 435, 255), QStringLiteral("СOM"));
     c.Combo1[0] = combo(c.Frame1, 0, twips(1620, 420, 735, 315),
                         numbers({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), QStringLiteral("1"), c.Label1[0]);
-    c.Shape1 = place(new IndicatorCircle(VbColor::Red, c.Frame1), QStringLiteral("Shape1"),
+    c.Shape1 = place(new IndicatorCircle(ColorCode::Red, c.Frame1), QStringLiteral("Shape1"),
                      twips(2400, 480, 195, 195));
     c.Label1[1] =
         label(c.Frame1, elementName("Label1", 1), twips(360, 780, 735, 315), QStringLiteral("Скорость"));
@@ -215,28 +215,28 @@ Form1Controls buildForm1Layout(QMainWindow *window)
     c.Label6 = label(client, QStringLiteral("Label6"), twips(240, 4440, 2175, 255),
                      QStringLiteral("Выходные сигналы:"));
     c.Command7 = colorButton(client, QStringLiteral("Command7"), twips(360, 4680, 855, 375),
-                             QStringLiteral("RTS Enb"), VbColor::ButtonFace);
+                             QStringLiteral("RTS Enb"), ColorCode::ButtonFace);
     c.Command8 = colorButton(client, QStringLiteral("Command8"), twips(1320, 4680, 855, 375),
-                             QStringLiteral("RTS Dis"), VbColor::BrightGreen);
+                             QStringLiteral("RTS Dis"), ColorCode::BrightGreen);
     c.Command3 = colorButton(client, QStringLiteral("Command3"), twips(360, 5160, 855, 375),
-                             QStringLiteral("DTR Enb"), VbColor::ButtonFace);
+                             QStringLiteral("DTR Enb"), ColorCode::ButtonFace);
     c.Command4 = colorButton(client, QStringLiteral("Command4"), twips(1320, 5160, 855, 375),
-                             QStringLiteral("DTR Dis"), VbColor::BrightGreen);
+                             QStringLiteral("DTR Dis"), ColorCode::BrightGreen);
     c.Label5 = label(client, QStringLiteral("Label5"), twips(240, 5760, 1950, 300),
                      QStringLiteral("Тип отображения данных"));
     c.Command5 = colorButton(client, QStringLiteral("Command5"), twips(360, 6120, 855, 375),
-                             QStringLiteral("Text"), VbColor::BrightGreen);
+                             QStringLiteral("Text"), ColorCode::BrightGreen);
     c.Command6 = colorButton(client, QStringLiteral("Command6"), twips(1320, 6120, 855, 375),
-                             QStringLiteral("Bit"), VbColor::ButtonFace);
+                             QStringLiteral("Bit"), ColorCode::ButtonFace);
 
     c.Frame4 = place(new QFrame(client), QStringLiteral("Frame4"), twips(0, 0, 6735, 3975));
     c.Frame4->setFrameShape(QFrame::Box);
     c.Frame4->setAutoFillBackground(true);
-    setBackColor(c.Frame4, QPalette::Window, VbColor::ActiveBorder);
+    setBackColor(c.Frame4, QPalette::Window, ColorCode::ActiveBorder);
     c.Text38 =
-        panelText(c.Frame4, QStringLiteral("Text38"), twips(360, 240, 3975, 1695), VbColor::ActiveBorder);
+        panelText(c.Frame4, QStringLiteral("Text38"), twips(360, 240, 3975, 1695), ColorCode::ActiveBorder);
     c.Text39 =
-        panelText(c.Frame4, QStringLiteral("Text39"), twips(360, 2040, 6135, 1695), VbColor::LightYellow);
+        panelText(c.Frame4, QStringLiteral("Text39"), twips(360, 2040, 6135, 1695), ColorCode::LightYellow);
     c.Text39->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     c.Image2 = place(new QLabel(c.Frame4), QStringLiteral("Image2"), twips(4320, 240, 1680, 1200));
     c.Image2->setScaledContents(true);

@@ -1,7 +1,7 @@
 #include "displaymode.h"
 
-#include "app/widgets/colorbutton.h"
-#include "app/widgets/vbcolor.h"
+#include "widgets/colorbutton.h"
+#include "widgets/colorcode.h"
 #include "hexrender.h"
 
 #include <QLabel>
@@ -15,15 +15,15 @@ DisplayMode::DisplayMode(ColorButton *Command5, ColorButton *Command6, const std
 void DisplayMode::Command5_Click()
 {
     Text_Mode = 1;
-    Command5->setBackColor(VbColor::BrightGreen);
-    Command6->setBackColor(VbColor::ButtonFace);
+    Command5->setBackColor(ColorCode::BrightGreen);
+    Command6->setBackColor(ColorCode::ButtonFace);
 }
 
 void DisplayMode::Command6_Click()
 {
     Text_Mode = 0;
-    Command5->setBackColor(VbColor::ButtonFace);
-    Command6->setBackColor(VbColor::BrightGreen);
+    Command5->setBackColor(ColorCode::ButtonFace);
+    Command6->setBackColor(ColorCode::BrightGreen);
 }
 
 void DisplayMode::Decoder_Pacet(const QByteArray &Rx_Data, int Row_Index)

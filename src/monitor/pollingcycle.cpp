@@ -1,7 +1,7 @@
 #include "pollingcycle.h"
 
-#include "app/widgets/indicatorcircle.h"
-#include "app/widgets/vbcolor.h"
+#include "widgets/indicatorcircle.h"
+#include "widgets/colorcode.h"
 #include "cp1251.h"
 #include "displaymode.h"
 #include "serial/commport.h"
@@ -45,7 +45,7 @@ void PollingCycle::Command1_Click()
 void PollingCycle::Command2_Click()
 {
     Timer1->stop();
-    Shape2[9]->setBackColor(VbColor::Green);
+    Shape2[9]->setBackColor(ColorCode::Green);
 }
 
 void PollingCycle::writeRow(const QString &text)
@@ -59,8 +59,8 @@ void PollingCycle::writeRow(const QString &text)
 void PollingCycle::Timer1_Timer()
 {
     if (Row_Index > 0)
-        Shape2[Row_Index - 1]->setBackColor(VbColor::Green);
-    Shape2[Row_Index]->setBackColor(VbColor::Red);
+        Shape2[Row_Index - 1]->setBackColor(ColorCode::Green);
+    Shape2[Row_Index]->setBackColor(ColorCode::Red);
 
     // A closed port shows the previous reading again.
     if (auto reading = Comm1.input())
@@ -75,6 +75,6 @@ void PollingCycle::Timer1_Timer()
     ++Row_Index;
     if (Row_Index == 10) {
         Row_Index = 0;
-        Shape2[9]->setBackColor(VbColor::Green);
+        Shape2[9]->setBackColor(ColorCode::Green);
     }
 }

@@ -1,15 +1,15 @@
 #include "outputsignals.h"
 
-#include "app/widgets/colorbutton.h"
-#include "app/widgets/vbcolor.h"
+#include "widgets/colorbutton.h"
+#include "widgets/colorcode.h"
 #include "commport.h"
 
 namespace {
 
 void showActive(ColorButton *active, ColorButton *partner)
 {
-    active->setBackColor(VbColor::BrightGreen);
-    partner->setBackColor(VbColor::ButtonFace);
+    active->setBackColor(ColorCode::BrightGreen);
+    partner->setBackColor(ColorCode::ButtonFace);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "portsettings.h"
 
-#include "app/widgets/indicatorcircle.h"
-#include "app/widgets/vbcolor.h"
+#include "widgets/indicatorcircle.h"
+#include "widgets/colorcode.h"
 #include "commport.h"
 
 #include <QComboBox>
@@ -47,7 +47,7 @@ void PortSettings::Timer2_Timer()
 void PortSettings::Show_Port_State()
 {
     // A state that cannot be read counts as closed.
-    Shape1->setBackColor(Comm1.portOpen() == true ? VbColor::Green : VbColor::Red);
+    Shape1->setBackColor(Comm1.portOpen() == true ? ColorCode::Green : ColorCode::Red);
 }
 
 void PortSettings::Open_Port_At_Startup()

@@ -1,9 +1,9 @@
 #include "../form1fixture.h"
 
 #include "app/infopanel.h"
-#include "app/widgets/colorbutton.h"
-#include "app/widgets/indicatorcircle.h"
-#include "app/widgets/vbcolor.h"
+#include "widgets/colorbutton.h"
+#include "widgets/indicatorcircle.h"
+#include "widgets/colorcode.h"
 
 #include <QAction>
 #include <QApplication>
@@ -148,22 +148,22 @@ private slots:
         QCOMPARE(f.find<QTimer>("Timer1")->interval(), 1000);
         QVERIFY(!f.find<QTimer>("Timer2")->isActive());
         QVERIFY(f.find<QWidget>("Frame4")->isHidden());
-        QCOMPARE(f.find<IndicatorCircle>("Shape1")->backColor(), VbColor::Red);
+        QCOMPARE(f.find<IndicatorCircle>("Shape1")->backColor(), ColorCode::Red);
         for (int i = 0; i < 10; ++i) {
             QCOMPARE(f.find<IndicatorCircle>(elementName("Shape2", i))->backColor(),
-                     VbColor::WindowBackground);
+                     ColorCode::WindowBackground);
             QVERIFY(f.find<QLineEdit>(elementName("Text1", i))->text().isEmpty());
             QVERIFY(f.find<QLabel>(elementName("Label3", i))->text().isEmpty());
         }
         const QList<std::pair<const char *, quint32>> buttons{
-            {"Command3", VbColor::ButtonFace},  {"Command4", VbColor::BrightGreen},
-            {"Command5", VbColor::BrightGreen}, {"Command6", VbColor::ButtonFace},
-            {"Command7", VbColor::ButtonFace},  {"Command8", VbColor::BrightGreen}};
+            {"Command3", ColorCode::ButtonFace},  {"Command4", ColorCode::BrightGreen},
+            {"Command5", ColorCode::BrightGreen}, {"Command6", ColorCode::ButtonFace},
+            {"Command7", ColorCode::ButtonFace},  {"Command8", ColorCode::BrightGreen}};
         for (const auto &[name, colour] : buttons)
             QCOMPARE(f.find<ColorButton>(name)->backColor(), colour);
-        QCOMPARE(f.find<QWidget>("Text39")->property("backColor").toUInt(), VbColor::LightYellow);
-        QCOMPARE(f.find<QWidget>("Text38")->property("backColor").toUInt(), VbColor::ActiveBorder);
-        QCOMPARE(f.find<QWidget>("Frame4")->property("backColor").toUInt(), VbColor::ActiveBorder);
+        QCOMPARE(f.find<QWidget>("Text39")->property("backColor").toUInt(), ColorCode::LightYellow);
+        QCOMPARE(f.find<QWidget>("Text38")->property("backColor").toUInt(), ColorCode::ActiveBorder);
+        QCOMPARE(f.find<QWidget>("Frame4")->property("backColor").toUInt(), ColorCode::ActiveBorder);
     }
 
     void theWindowOpensAtItsSizeAndResizingMovesNothing()
@@ -217,10 +217,10 @@ private slots:
     {
         QTest::addColumn<QString>("portState");
         QTest::addColumn<quint32>("indicator");
-        QTest::newRow("present and free") << "free" << VbColor::Green;
-        QTest::newRow("absent") << "absent" << VbColor::Red;
-        QTest::newRow("held by another program") << "busy" << VbColor::Red;
-        QTest::newRow("state unreadable") << "unreadable" << VbColor::Red;
+        QTest::newRow("present and free") << "free" << ColorCode::Green;
+        QTest::newRow("absent") << "absent" << ColorCode::Red;
+        QTest::newRow("held by another program") << "busy" << ColorCode::Red;
+        QTest::newRow("state unreadable") << "unreadable" << ColorCode::Red;
     }
     void startUpColoursThePortIndicator()
     {
@@ -240,12 +240,12 @@ private slots:
         QCOMPARE(f.port->openCalls[0].settings, (LineSettings{9600, Parity::None, 8, 1}));
         QVERIFY(f.messages.isEmpty());
         QCOMPARE(f.form->displayMode().Text_Mode, 0);
-        QCOMPARE(f.find<ColorButton>("Command5")->backColor(), VbColor::ButtonFace);
-        QCOMPARE(f.find<ColorButton>("Command6")->backColor(), VbColor::BrightGreen);
-        QCOMPARE(f.find<ColorButton>("Command3")->backColor(), VbColor::ButtonFace);
-        QCOMPARE(f.find<ColorButton>("Command4")->backColor(), VbColor::BrightGreen);
-        QCOMPARE(f.find<ColorButton>("Command7")->backColor(), VbColor::ButtonFace);
-        QCOMPARE(f.find<ColorButton>("Command8")->backColor(), VbColor::BrightGreen);
+        QCOMPARE(f.find<ColorButton>("Command5")->backColor(), ColorCode::ButtonFace);
+        QCOMPARE(f.find<ColorButton>("Command6")->backColor(), ColorCode::BrightGreen);
+        QCOMPARE(f.find<ColorButton>("Command3")->backColor(), ColorCode::ButtonFace);
+        QCOMPARE(f.find<ColorButton>("Command4")->backColor(), ColorCode::BrightGreen);
+        QCOMPARE(f.find<ColorButton>("Command7")->backColor(), ColorCode::ButtonFace);
+        QCOMPARE(f.find<ColorButton>("Command8")->backColor(), ColorCode::BrightGreen);
         QCOMPARE(f.form->windowTitle(), titleCaption(QDate(2026, 12, 7), "Декабря", "понедельник"));
         QCOMPARE(f.find<QPlainTextEdit>("Text38")->toPlainText(),
                  QString(makerBlockText()).replace("\r\n", "\n"));

@@ -1,9 +1,9 @@
 #include "../form1fixture.h"
 #include "../ptypair.h"
 
-#include "app/widgets/colorbutton.h"
-#include "app/widgets/indicatorcircle.h"
-#include "app/widgets/vbcolor.h"
+#include "widgets/colorbutton.h"
+#include "widgets/indicatorcircle.h"
+#include "widgets/colorcode.h"
 #include "serial/qtbackend.h"
 
 #include <QLineEdit>
@@ -105,7 +105,7 @@ private slots:
     {
         QCOMPARE(form->Comm1().device(), QStringLiteral("/dev/ttyS0"));
         QCOMPARE(form->Comm1().portOpen(), std::optional(true));
-        QCOMPARE(form->findChild<IndicatorCircle *>("Shape1")->backColor(), VbColor::Green);
+        QCOMPARE(form->findChild<IndicatorCircle *>("Shape1")->backColor(), ColorCode::Green);
         const QList<FakeBackend::LineWrite> down{{'D', false}, {'R', false}};
         QCOMPARE(backend->lineWrites, down);
         QVERIFY(messages.isEmpty());

@@ -1,8 +1,8 @@
 #include "../form1fixture.h"
 
-#include "app/widgets/colorbutton.h"
-#include "app/widgets/indicatorcircle.h"
-#include "app/widgets/vbcolor.h"
+#include "widgets/colorbutton.h"
+#include "widgets/indicatorcircle.h"
+#include "widgets/colorcode.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -32,7 +32,7 @@ private:
         QString pattern;
         for (int i = 0; i < 10; ++i) {
             const quint32 colour = indicator(f, i);
-            pattern += colour == VbColor::Red ? 'R' : colour == VbColor::Green ? 'G' : '.';
+            pattern += colour == ColorCode::Red ? 'R' : colour == ColorCode::Green ? 'G' : '.';
         }
         return pattern;
     }
@@ -183,8 +183,8 @@ private slots:
         tick(f, "\x0D\x0A\x41");
         QTest::mouseClick(f.find<ColorButton>("Command5"), Qt::LeftButton);
         QCOMPARE(f.form->displayMode().Text_Mode, 1);
-        QCOMPARE(f.find<ColorButton>("Command5")->backColor(), VbColor::BrightGreen);
-        QCOMPARE(f.find<ColorButton>("Command6")->backColor(), VbColor::ButtonFace);
+        QCOMPARE(f.find<ColorButton>("Command5")->backColor(), ColorCode::BrightGreen);
+        QCOMPARE(f.find<ColorButton>("Command6")->backColor(), ColorCode::ButtonFace);
         QCOMPARE(row(f, 0), QStringLiteral(" 0D 0A 41"));
         tick(f, QByteArray("A\0\xC0\xFF\xA8", 5));
         QCOMPARE(row(f, 1), QStringLiteral("A") + QChar(0) + QStringLiteral("АяЁ"));
@@ -218,7 +218,7 @@ private slots:
         QSignalSpy ticks(f.find<QTimer>("Timer1"), &QTimer::timeout);
         QVERIFY(ticks.wait());
         QCOMPARE(row(f, 0), QStringLiteral(" 68 69"));
-        QCOMPARE(indicator(f, 0), VbColor::Red);
+        QCOMPARE(indicator(f, 0), ColorCode::Red);
     }
 };
 

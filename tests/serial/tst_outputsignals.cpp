@@ -1,7 +1,7 @@
 #include "../form1fixture.h"
 
-#include "app/widgets/colorbutton.h"
-#include "app/widgets/vbcolor.h"
+#include "widgets/colorbutton.h"
+#include "widgets/colorcode.h"
 
 // The DTR and RTS pairs: the line written, the colours shown, and both kept across a reopen.
 class TestOutputSignals : public QObject
@@ -43,8 +43,8 @@ private slots:
         for (int press = 0; press < 2; ++press) {
             f.port->lineWrites.clear();
             QTest::mouseClick(f.find<ColorButton>(button), Qt::LeftButton);
-            QCOMPARE(f.find<ColorButton>(button)->backColor(), VbColor::BrightGreen);
-            QCOMPARE(f.find<ColorButton>(partner)->backColor(), VbColor::ButtonFace);
+            QCOMPARE(f.find<ColorButton>(button)->backColor(), ColorCode::BrightGreen);
+            QCOMPARE(f.find<ColorButton>(partner)->backColor(), ColorCode::ButtonFace);
             const bool stored = line == 'D' ? f.form->Comm1().dtrEnable() : f.form->Comm1().rtsEnable();
             QCOMPARE(stored, raised);
             const QList<FakeBackend::LineWrite> expected =
@@ -64,10 +64,10 @@ private slots:
         QCOMPARE(f.port->opened, true);
         QCOMPARE(f.port->dtr, true);
         QCOMPARE(f.port->rts, true);
-        QCOMPARE(f.find<ColorButton>("Command3")->backColor(), VbColor::BrightGreen);
-        QCOMPARE(f.find<ColorButton>("Command4")->backColor(), VbColor::ButtonFace);
-        QCOMPARE(f.find<ColorButton>("Command7")->backColor(), VbColor::BrightGreen);
-        QCOMPARE(f.find<ColorButton>("Command8")->backColor(), VbColor::ButtonFace);
+        QCOMPARE(f.find<ColorButton>("Command3")->backColor(), ColorCode::BrightGreen);
+        QCOMPARE(f.find<ColorButton>("Command4")->backColor(), ColorCode::ButtonFace);
+        QCOMPARE(f.find<ColorButton>("Command7")->backColor(), ColorCode::BrightGreen);
+        QCOMPARE(f.find<ColorButton>("Command8")->backColor(), ColorCode::ButtonFace);
     }
 };
 

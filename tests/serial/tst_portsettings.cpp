@@ -1,7 +1,7 @@
 #include "../form1fixture.h"
 
-#include "app/widgets/indicatorcircle.h"
-#include "app/widgets/vbcolor.h"
+#include "widgets/indicatorcircle.h"
+#include "widgets/colorcode.h"
 
 #include <QComboBox>
 #include <QTimer>
@@ -20,11 +20,11 @@ private slots:
     {
         Form1Fixture f;
         f.form->Form_Load();
-        QCOMPARE(indicator(f), VbColor::Green);
+        QCOMPARE(indicator(f), ColorCode::Green);
 
         f.pick(1, "19200");
         QCOMPARE(f.form->Comm1().portOpen(), std::optional(false));
-        QCOMPARE(indicator(f), VbColor::Green);
+        QCOMPARE(indicator(f), ColorCode::Green);
         QVERIFY(timer2(f)->isActive());
         QCOMPARE(timer2(f)->interval(), 100);
 
@@ -32,7 +32,7 @@ private slots:
         QCOMPARE(f.port->openCalls.size(), 2);
         QCOMPARE(f.port->openCalls.last().device, QStringLiteral("/dev/ttyS0"));
         QCOMPARE(f.port->openCalls.last().settings, (LineSettings{19200, Parity::None, 8, 1}));
-        QCOMPARE(indicator(f), VbColor::Green);
+        QCOMPARE(indicator(f), ColorCode::Green);
         QVERIFY(f.messages.isEmpty());
     }
 
@@ -96,7 +96,7 @@ private slots:
         const auto expectedBaud = baudText == QLatin1String("19200") ? 19200 : 9600;
         QCOMPARE(f.port->openCalls.last().device, device);
         QCOMPARE(f.port->openCalls.last().settings.baudRate, expectedBaud);
-        QCOMPARE(indicator(f), VbColor::Green);
+        QCOMPARE(indicator(f), ColorCode::Green);
         QCOMPARE(f.find<QComboBox>("Combo1(1)")->currentText(), baudText);
     }
 
@@ -107,13 +107,13 @@ private slots:
         f.pick(0, "5");
         f.form->portSettings().Timer2_Timer();
         QVERIFY(f.messages.isEmpty());
-        QCOMPARE(indicator(f), VbColor::Red);
+        QCOMPARE(indicator(f), ColorCode::Red);
         QVERIFY(!timer2(f)->isActive());
 
         f.pick(0, "2");
         QCOMPARE(f.port->closeCount, 1);
         f.form->portSettings().Timer2_Timer();
-        QCOMPARE(indicator(f), VbColor::Green);
+        QCOMPARE(indicator(f), ColorCode::Green);
         QCOMPARE(f.port->openCalls.last().device, QStringLiteral("/dev/ttyS1"));
     }
 
@@ -143,7 +143,7 @@ private slots:
         Form1Fixture f;
         f.form->Form_Load();
         f.port->unplug();
-        QCOMPARE(indicator(f), VbColor::Red);
+        QCOMPARE(indicator(f), ColorCode::Red);
         QCOMPARE(f.form->Comm1().portOpen(), std::optional(false));
     }
 };

@@ -11,7 +11,7 @@ public:
     ColorButton(const QString &caption, quint32 backColor, QWidget *parent = nullptr);
 
     quint32 backColor() const { return m_backColor; }
-    void setBackColor(quint32 vbColor);
+    void setBackColor(quint32 code);
 
 private:
     void applyBackColor();

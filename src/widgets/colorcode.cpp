@@ -1,13 +1,13 @@
-#include "vbcolor.h"
+#include "colorcode.h"
 
 #include <QApplication>
 #include <QPalette>
 
-QColor toQColor(quint32 vbColor)
+QColor colorFromCode(quint32 code)
 {
-    if (vbColor & 0x80000000u) {
+    if (code & 0x80000000u) {
         const QPalette palette = QApplication::palette();
-        switch (vbColor & 0xFFu) {
+        switch (code & 0xFFu) {
         case 5:
             return palette.color(QPalette::Base);
         case 15:
@@ -18,5 +18,5 @@ QColor toQColor(quint32 vbColor)
             return QColor(0xD4, 0xD0, 0xC8);
         }
     }
-    return QColor(vbColor & 0xFFu, (vbColor >> 8) & 0xFFu, (vbColor >> 16) & 0xFFu);
+    return QColor(code & 0xFFu, (code >> 8) & 0xFFu, (code >> 16) & 0xFFu);
 }

@@ -11,7 +11,7 @@ public:
     explicit IndicatorCircle(quint32 backColor, QWidget *parent = nullptr);
 
     quint32 backColor() const { return m_backColor; }
-    void setBackColor(quint32 vbColor);
+    void setBackColor(quint32 code);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

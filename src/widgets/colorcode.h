@@ -4,7 +4,7 @@
 #include <QtGlobal>
 
 // Colours as the window stores them: 0x00BBGGRR, or 0x80000000 plus a system colour index.
-namespace VbColor {
+namespace ColorCode {
 constexpr quint32 BrightGreen = 0x00FF00;
 constexpr quint32 Green = 0x00C000;
 constexpr quint32 Red = 0x0000FF;
@@ -12,6 +12,6 @@ constexpr quint32 LightYellow = 0xC0FFFF;
 constexpr quint32 WindowBackground = 0x80000005;
 constexpr quint32 ActiveBorder = 0x8000000A;
 constexpr quint32 ButtonFace = 0x8000000F;
-} // namespace VbColor
+} // namespace ColorCode
 
-QColor toQColor(quint32 vbColor);
+QColor colorFromCode(quint32 code);

@@ -1,6 +1,6 @@
 #include "colorbutton.h"
 
-#include "vbcolor.h"
+#include "colorcode.h"
 
 ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *parent)
     : QPushButton(caption, parent), m_backColor(backColor)
@@ -8,11 +8,11 @@ ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *par
     applyBackColor();
 }
 
-void ColorButton::setBackColor(quint32 vbColor)
+void ColorButton::setBackColor(quint32 code)
 {
-    if (vbColor == m_backColor)
+    if (code == m_backColor)
         return;
-    m_backColor = vbColor;
+    m_backColor = code;
     applyBackColor();
 }
 
@@ -21,6 +21,6 @@ void ColorButton::applyBackColor()
     // A palette colour gets a gradient from Fusion; a style sheet with a border paints it flat.
     setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; }"
                                  "QPushButton:focus { border: 2px solid %3; }")
-                      .arg(toQColor(m_backColor).name(), palette().color(QPalette::Mid).name(),
+                      .arg(colorFromCode(m_backColor).name(), palette().color(QPalette::Mid).name(),
                            palette().color(QPalette::Highlight).name()));
 }

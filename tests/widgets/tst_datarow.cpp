@@ -1,4 +1,4 @@
-#include "app/widgets/datarow.h"
+#include "widgets/datarow.h"
 
 #include <QTest>
 

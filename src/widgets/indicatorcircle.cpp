@@ -1,6 +1,6 @@
 #include "indicatorcircle.h"
 
-#include "vbcolor.h"
+#include "colorcode.h"
 
 #include <QPainter>
 
@@ -8,11 +8,11 @@ IndicatorCircle::IndicatorCircle(quint32 backColor, QWidget *parent) : QWidget(p
 {
 }
 
-void IndicatorCircle::setBackColor(quint32 vbColor)
+void IndicatorCircle::setBackColor(quint32 code)
 {
-    if (vbColor == m_backColor)
+    if (code == m_backColor)
         return;
-    m_backColor = vbColor;
+    m_backColor = code;
     update();
 }
 
@@ -21,6 +21,6 @@ void IndicatorCircle::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.setBrush(toQColor(m_backColor));
+    painter.setBrush(colorFromCode(m_backColor));
     painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
