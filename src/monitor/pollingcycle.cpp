@@ -1,10 +1,10 @@
 #include "pollingcycle.h"
 
-#include "widgets/indicatorcircle.h"
-#include "widgets/colorcode.h"
 #include "cp1251.h"
 #include "displaymode.h"
 #include "serial/commport.h"
+#include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -117,9 +117,9 @@ void PollingCycle::describeRow(bool repeated)
         lines << QStringLiteral("повтор посылки от %1 — порт закрыт").arg(time);
     else
         lines << QStringLiteral("посылок ещё не было — порт закрыт");
-    lines << byteCount(Rx_Data.size()) +
-                 (m_displayMode.Text_Mode != 0 ? QStringLiteral(", текстом")
-                                               : QStringLiteral(", в шестнадцатеричном виде"));
+    lines << byteCount(Rx_Data.size()) + (m_displayMode.Text_Mode != 0
+                                              ? QStringLiteral(", текстом")
+                                              : QStringLiteral(", в шестнадцатеричном виде"));
     if (m_dropped > 0)
         lines << QStringLiteral("показаны первые %1; не прочитано байт: %2")
                      .arg(byteCount(Rx_Data.size()), grouped(m_dropped));

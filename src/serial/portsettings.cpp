@@ -1,8 +1,8 @@
 #include "portsettings.h"
 
-#include "widgets/indicatorcircle.h"
-#include "widgets/colorcode.h"
 #include "commport.h"
+#include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 
 #include <QComboBox>
 #include <QScopedValueRollback>
@@ -37,7 +37,7 @@ QString failureText(SerialError failure, const LineSettings &settings)
 QString portStateText(bool open, const QString &device, const LineSettings &settings,
                       std::optional<SerialError> failure)
 {
-    const QString detail = open ? lineSettingsText(settings)
+    const QString detail = open      ? lineSettingsText(settings)
                            : failure ? failureText(*failure, settings)
                                      : QStringLiteral("порт закрыт");
     return device + QStringLiteral(" — ") + detail;
@@ -48,7 +48,8 @@ PortSettings::PortSettings(CommPort &Comm1, const std::array<QComboBox *, 5> &Co
     : QObject(parent), Comm1(Comm1), Combo1(Combo1), Shape1(Shape1), Timer2(Timer2),
       m_showMessage(std::move(showMessage))
 {
-    Shape1->setStateNames({{ColorCode::Green, QStringLiteral("открыт")}, {ColorCode::Red, QStringLiteral("закрыт")}});
+    Shape1->setStateNames(
+        {{ColorCode::Green, QStringLiteral("открыт")}, {ColorCode::Red, QStringLiteral("закрыт")}});
     connect(&Comm1, &CommPort::portLost, this, &PortSettings::Show_Port_State);
 }
 

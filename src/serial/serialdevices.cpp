@@ -81,8 +81,8 @@ QList<SerialDevice> presentSerialDevices(const QString &root)
         devices.append({QStringLiteral("/dev/") + name, {typedName(name)}});
 
     const QDir byId(underRoot(root, QStringLiteral("/dev/serial/by-id")));
-    for (const QFileInfo &link : byId.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot,
-                                                    QDir::Name)) {
+    for (const QFileInfo &link :
+         byId.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
         const QString target = QFileInfo(link.symLinkTarget()).fileName();
         for (SerialDevice &device : devices)
             if (device.device.endsWith(QLatin1Char('/') + target))

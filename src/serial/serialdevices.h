@@ -14,8 +14,8 @@ struct SerialDevice
     friend bool operator==(const SerialDevice &, const SerialDevice &) = default;
 };
 
-// The serial devices present now, from sysfs and /dev/serial/by-id under root; no device is ever opened, since
-// opening a port raises its modem lines and can reset the board on it.
+// The serial devices present now, from sysfs and /dev/serial/by-id under root; no device is ever opened,
+// since opening a port raises its modem lines and can reset the board on it.
 QList<SerialDevice> presentSerialDevices(const QString &root = QStringLiteral("/"));
 
 // The port box's help: the text typed and the device it names, then every present device and how to type it.

@@ -2,8 +2,8 @@
 
 #include <QPushButton>
 
-// A push button whose face is one flat colour, so a toggle pair shows its choice at a glance; the bright green
-// one also reports itself checked, so a screen reader tells the choice too.
+// A push button whose face is one flat colour, so a toggle pair shows its choice at a glance; the bright
+// green one also reports itself checked, so a screen reader tells the choice too.
 class ColorButton : public QPushButton
 {
     Q_OBJECT

@@ -13,7 +13,8 @@ public:
 
     quint32 backColor() const { return m_backColor; }
     void setBackColor(quint32 code);
-    // What each colour means, in words, for screen readers; the accessible name follows every change of colour.
+    // What each colour means, in words, for screen readers; the accessible name follows every change of
+    // colour.
     void setStateNames(const QHash<quint32, QString> &names);
 
 protected:
