@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../controls.h"
+
 #include "serial/commport.h"
 #include "serial/fakebackend.h"
 #include "serial/outputsignals.h"
@@ -64,23 +66,8 @@ struct SerialFixture
         command3->setBackColor(ColorCode::ButtonFace);
     }
 
-    template <typename T> T *find(const QString &name) const
-    {
-        auto *found = window.findChild<T *>(name);
-        if (!found)
-            qFatal("no control %s", qPrintable(name));
-        return found;
-    }
-
-    // A pick in a settings list, as the operator makes it.
-    void pick(int list, const QString &item)
-    {
-        auto *box = find<QComboBox>(elementName("Combo1", list));
-        const int index = box->findText(item);
-        QVERIFY2(index >= 0, qPrintable(item));
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
+    template <typename T> T *find(const QString &name) const { return findControl<T>(window, name); }
+    void pick(int list, const QString &item) { pickItem(window, list, item); }
 
 protected:
     template <typename T> T *named(T *object, const char *name)
