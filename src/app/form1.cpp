@@ -43,7 +43,8 @@ Form1::Form1(Form1Services services, QWidget *parent)
 void Form1::wireEvents()
 {
     for (int i = 0; i < int(c.Combo1.size()); ++i)
-        connect(c.Combo1[i], &QComboBox::activated, this, [this, i] { m_portSettings.Combo1_Click(i); });
+        connect(c.Combo1[i], &QComboBox::activated, &m_portSettings,
+                [this, i] { m_portSettings.Combo1_Click(i); });
     connect(c.Timer2, &QTimer::timeout, &m_portSettings, &PortSettings::Timer2_Timer);
 
     connect(c.Command3, &QPushButton::clicked, &m_outputSignals, &OutputSignals::Command3_Click);
