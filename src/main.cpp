@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/form1.h"
 #include "app/messagebox.h"
+#include "serial/demodevice.h"
 #include "serial/qtbackend.h"
 
 #include <QApplication>
@@ -24,8 +25,20 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setDesktopFileName(QStringLiteral("kalvane"));
 
+    // Declared before the window, so the instrument keeps sending until the port is closed.
+    std::unique_ptr<DemoDevice> demo;
+    QString port = options.port;
+    if (options.demo) {
+        demo = std::make_unique<DemoDevice>();
+        if (demo->path().isEmpty()) {
+            std::fprintf(stderr, "kalvane: псевдотерминал не создан: %s\n", qPrintable(demo->error()));
+            return 1;
+        }
+        port = demo->path();
+    }
+
     Form1 Form1({std::make_unique<QtSerialBackend>(), systemDateSource(), showModalMessage});
-    Form1.Form_Load(options.port);
+    Form1.Form_Load(port);
     Form1.show();
     return app.exec();
 }
