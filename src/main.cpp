@@ -23,7 +23,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvane"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
-    QApplication::setDesktopFileName(QStringLiteral("kalvane"));
+    QApplication::setDesktopFileName(QStringLiteral(KALVANE_APP_ID));
 
     // Declared before the window, so the instrument keeps sending until the port is closed.
     std::unique_ptr<DemoDevice> demo;
