@@ -37,7 +37,14 @@ int main(int argc, char *argv[])
         port = demo->path();
     }
 
-    Form1 Form1({std::make_unique<QtSerialBackend>(), systemDateSource(), showModalMessage});
+    DateSource dates = systemDateSource();
+    // Only scripts/screenshot sets this, so that the picture's title bar does not change with the day it was
+    // made.
+    const QDate pinned = QDate::fromString(qEnvironmentVariable("KALVANE_SCREENSHOT_DATE"), Qt::ISODate);
+    if (pinned.isValid())
+        dates.today = [pinned] { return pinned; };
+
+    Form1 Form1({std::make_unique<QtSerialBackend>(), std::move(dates), showModalMessage});
     Form1.Form_Load(port);
     Form1.show();
     return app.exec();
