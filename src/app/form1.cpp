@@ -66,12 +66,20 @@ void Form1::wireEvents()
     connect(ClickSignal::on(c.Text38->viewport()), &ClickSignal::clicked, this, &Form1::Text38_Click);
 }
 
-void Form1::Form_Load()
+void Form1::Form_Load(const QString &startPort)
 {
     QtWindowSystem windowSystem;
     Set_Window_Icons(this, QStringLiteral("Icon1"), true, windowSystem);
 
-    guarded([&] { m_comm1.setPortOpen(true); });
+    guarded([&] {
+        // A port text the component refuses opens nothing rather than falling back to the first port.
+        if (!startPort.isEmpty()) {
+            c.Combo1[0]->setEditText(startPort);
+            if (!m_comm1.setCommPort(startPort))
+                return;
+        }
+        m_comm1.setPortOpen(true);
+    });
     guarded([&] { m_portSettings.Show_Port_State(); });
     guarded([&] { m_displayMode.Command6_Click(); });
     guarded([&] { c.Command4->setBackColor(ColorCode::BrightGreen); });
