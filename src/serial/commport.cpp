@@ -1,5 +1,7 @@
 #include "commport.h"
 
+#include "capture.h"
+
 #include <utility>
 
 CommPort::CommPort(std::unique_ptr<SerialBackend> backend, QObject *parent)
@@ -37,8 +39,11 @@ bool CommPort::setSettings(const QString &text)
 bool CommPort::setPortOpen(bool open)
 {
     if (!open) {
-        if (m_open)
+        if (m_open) {
             m_backend->close();
+            if (m_capture)
+                m_capture->flush();
+        }
         m_open = false;
         m_received.clear();
         return true;
@@ -80,6 +85,8 @@ std::optional<QByteArray> CommPort::input()
     if (!m_open)
         return std::nullopt;
     drainBackend();
+    if (m_capture)
+        m_capture->flush();
     return std::exchange(m_received, {});
 }
 
@@ -88,6 +95,8 @@ void CommPort::drainBackend()
     if (!m_open)
         return;
     const QByteArray bytes = m_backend->readAvailable();
+    if (m_capture)
+        m_capture->append(bytes);
     // A full buffer drops the newest bytes: memory stays bounded under a flood.
     m_received.append(bytes.left(ReceiveCapacity - m_received.size()));
 }

@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 
+class Capture;
+
 // The window's one serial port, driven through properties as the handlers expect, over a swappable backend.
 class CommPort : public QObject
 {
@@ -30,6 +32,10 @@ public:
     // Every byte received since the last call; empty while closed.
     std::optional<QByteArray> input();
 
+    // Every byte read from the device from now on also goes to the capture, whatever the receive buffer
+    // keeps.
+    void setCapture(Capture *capture) { m_capture = capture; }
+
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
     bool dtrEnable() const { return m_dtr; }
@@ -49,4 +55,5 @@ private:
     bool m_dtr = false;
     bool m_rts = false;
     QByteArray m_received;
+    Capture *m_capture = nullptr; // outlives the port
 };
