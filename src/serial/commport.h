@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 
+class Capture;
+
 // The window's one serial port, driven through properties as the handlers expect, over a swappable backend.
 class CommPort : public QObject
 {
@@ -34,6 +36,10 @@ public:
     // Why the last open failed or the port closed by itself; empty after a successful open.
     std::optional<SerialError> lastFailure() const { return m_lastFailure; }
 
+    // Every byte read from the device from now on also goes to the capture, whatever the receive buffer
+    // keeps.
+    void setCapture(Capture *capture) { m_capture = capture; }
+
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
     bool dtrEnable() const { return m_dtr; }
@@ -56,4 +62,5 @@ private:
     qsizetype m_dropped = 0;
     qsizetype m_droppedAtLastInput = 0;
     std::optional<SerialError> m_lastFailure;
+    Capture *m_capture = nullptr; // outlives the port
 };
