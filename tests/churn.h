@@ -107,6 +107,8 @@ public:
     // A pick from the popup list closes the port; the reopen tick it armed opens it again.
     bool pickAndReopen()
     {
+        // The operator's hand is slower than the event loop, which runs between any two picks.
+        QCoreApplication::processEvents();
         QComboBox *stopBits = c.Combo1[4];
         const int other = stopBits->currentIndex() == 0 ? 1 : 0;
         stopBits->showPopup();
