@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "app/messagebox.h"
+#include "app/shutdownsignals.h"
 #include "serial/qtbackend.h"
 
 #include <QApplication>
@@ -15,5 +16,11 @@ int main(int argc, char *argv[])
     Form1 Form1({std::make_unique<QtSerialBackend>(), systemDateSource(), showModalMessage});
     Form1.Form_Load();
     Form1.show();
+    // Logout, shutdown and Ctrl+C close the window as its close button does; exit also ends the nested loop
+    // of an open message box.
+    ShutdownSignals shutdownSignals([&Form1] {
+        Form1.close();
+        QApplication::exit(0);
+    });
     return app.exec();
 }
