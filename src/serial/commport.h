@@ -27,8 +27,14 @@ public:
     std::optional<bool> portOpen() const;
     void setDTREnable(bool raised);
     void setRTSEnable(bool raised);
-    // Every byte received since the last call; empty while closed.
+    // Every byte received since the last call, up to ReceiveCapacity; empty while closed.
     std::optional<QByteArray> input();
+    // Bounded (the default), the port stops reading once ReceiveCapacity bytes wait for input(), and input()
+    // discards what piled up meanwhile: each call returns the first bytes that arrived after the previous
+    // one, at no cost for the rest of a flood. Unbounded, every byte is read as it arrives.
+    void setBoundedReading(bool bounded) { m_bounded = bounded; }
+    // Bytes read from the device and waiting for input().
+    qsizetype bytesWaiting() const { return m_received.size(); }
 
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
@@ -48,5 +54,6 @@ private:
     bool m_open = false;
     bool m_dtr = false;
     bool m_rts = false;
+    bool m_bounded = true;
     QByteArray m_received;
 };
