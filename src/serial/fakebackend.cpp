@@ -50,9 +50,9 @@ QByteArray FakeBackend::readAvailable()
     return std::exchange(pending, {});
 }
 
-void FakeBackend::discardInput()
+std::optional<qsizetype> FakeBackend::discardInput()
 {
-    pending.clear();
+    return std::exchange(pending, {}).size();
 }
 
 void FakeBackend::feed(const QByteArray &bytes)

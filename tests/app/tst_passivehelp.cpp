@@ -107,7 +107,7 @@ private slots:
         f.form->pollingCycle().Timer1_Timer();
         QCOMPARE(f.find<QLineEdit>(QStringLiteral("Text1(0)"))->toolTip(),
                  QStringLiteral("посылка от 23:59:59.999\n65 536 байт, в шестнадцатеричном виде\n"
-                                "показаны первые 65 536 байт; не прочитано байт: 4 464"));
+                                "показаны первые 65 536 байт, отброшено не меньше 4 464 байт"));
     }
 
     void portBoxHelpIsReadAfreshEachTimeItShows()
