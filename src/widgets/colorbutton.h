@@ -13,8 +13,9 @@ public:
     quint32 backColor() const { return m_backColor; }
     void setBackColor(quint32 code);
 
-private:
-    void applyBackColor();
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
+private:
     quint32 m_backColor;
 };
