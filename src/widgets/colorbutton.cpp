@@ -8,6 +8,8 @@
 ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *parent)
     : QPushButton(caption, parent), m_backColor(backColor)
 {
+    setCheckable(true);
+    setChecked(m_backColor == ColorCode::BrightGreen);
 }
 
 void ColorButton::setBackColor(quint32 code)
@@ -15,6 +17,7 @@ void ColorButton::setBackColor(quint32 code)
     if (code == m_backColor)
         return;
     m_backColor = code;
+    setChecked(m_backColor == ColorCode::BrightGreen);
     update();
 }
 
@@ -29,6 +32,8 @@ void ColorButton::paintEvent(QPaintEvent *)
     painter.drawRect(QRectF(rect()).adjusted(border / 2.0, border / 2.0, -border / 2.0, -border / 2.0));
     QStyleOptionButton option;
     initStyleOption(&option);
+    // The colour shows the choice; a checked caption is not drawn as pressed in.
+    option.state &= ~QStyle::State_On;
     option.rect = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
     painter.drawControl(QStyle::CE_PushButtonLabel, option);
 }
