@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/form1.h"
 #include "app/messagebox.h"
+#include "app/shutdownsignals.h"
 #include "serial/demodevice.h"
 #include "serial/qtbackend.h"
 
@@ -47,5 +48,11 @@ int main(int argc, char *argv[])
     Form1 Form1({std::make_unique<QtSerialBackend>(), std::move(dates), showModalMessage});
     Form1.Form_Load(port);
     Form1.show();
+    // Logout, shutdown and Ctrl+C close the window as its close button does; exit also ends the nested loop
+    // of an open message box.
+    ShutdownSignals shutdownSignals([&Form1] {
+        Form1.close();
+        QApplication::exit(0);
+    });
     return app.exec();
 }

@@ -1,5 +1,7 @@
 #include "commport.h"
 
+#include "capture.h"
+
 #include <utility>
 
 CommPort::CommPort(std::unique_ptr<SerialBackend> backend, QObject *parent)
@@ -37,16 +39,24 @@ bool CommPort::setSettings(const QString &text)
 bool CommPort::setPortOpen(bool open)
 {
     if (!open) {
-        if (m_open)
+        if (m_open) {
             m_backend->close();
+            if (m_capture)
+                m_capture->flush();
+        }
         m_open = false;
         m_received.clear();
+        m_dropped = 0;
         return true;
     }
-    if (m_open || m_backend->open(m_device, m_settings))
+    if (m_open)
+        return false;
+    m_lastFailure = m_backend->open(m_device, m_settings);
+    if (m_lastFailure)
         return false;
     m_open = true;
     m_received.clear();
+    m_dropped = 0;
     // The platform raises both lines on open; put them back as the operator left them at once.
     m_backend->setDtr(m_dtr);
     m_backend->setRts(m_rts);
@@ -80,16 +90,26 @@ std::optional<QByteArray> CommPort::input()
     if (!m_open)
         return std::nullopt;
     drainBackend();
+    m_droppedAtLastInput = std::exchange(m_dropped, 0);
+    if (m_capture)
+        m_capture->flush();
+    // What waits beyond the bound arrived before this call, and a later call must not show it.
+    if (m_bounded && m_received.size() >= ReceiveCapacity)
+        m_backend->discardInput();
     return std::exchange(m_received, {});
 }
 
 void CommPort::drainBackend()
 {
-    if (!m_open)
+    if (!m_open || (m_bounded && m_received.size() >= ReceiveCapacity))
         return;
     const QByteArray bytes = m_backend->readAvailable();
+    if (m_capture)
+        m_capture->append(bytes);
     // A full buffer drops the newest bytes: memory stays bounded under a flood.
-    m_received.append(bytes.left(ReceiveCapacity - m_received.size()));
+    const qsizetype room = ReceiveCapacity - m_received.size();
+    m_received.append(bytes.left(room));
+    m_dropped += qMax<qsizetype>(0, bytes.size() - room);
 }
 
 void CommPort::onLost()
@@ -97,5 +117,6 @@ void CommPort::onLost()
     if (!m_open)
         return;
     setPortOpen(false);
+    m_lastFailure = SerialError::Lost;
     emit portLost();
 }
