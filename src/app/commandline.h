@@ -1,16 +1,33 @@
 #pragma once
 
+#include "serial/capture.h"
+
 #include <QString>
+#include <QStringList>
+#include <memory>
 #include <optional>
+#include <variant>
 
-class QCoreApplication;
-
-// The program's own options; Qt takes its own (-platform and the like) when the application is made.
-struct CommandLine
+// What the command line asks of a run that opens the window.
+struct CommandLineOptions
 {
+    // The port box's text for start-up; empty for the window's own first port.
+    QString port;
+    bool demo = false;
     // Where every byte read from the port is appended; "-" is standard output.
     std::optional<QString> logPath;
 };
 
-// Answers --help and --version and ends the program there, as well as on an unknown option.
-CommandLine parseCommandLine(const QCoreApplication &app);
+// A run that ends at once: help, version or a usage error.
+struct CommandLineExit
+{
+    int status = 0;
+    QString text;
+    bool toStderr = false;
+};
+
+// Takes the program's whole argv, Qt's own options included (they are accepted and left to Qt).
+std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QStringList &arguments);
+
+// The capture the options ask for (none without --log), or the exit for a file that cannot be appended to.
+std::variant<std::unique_ptr<Capture>, CommandLineExit> openCapture(const CommandLineOptions &options);

@@ -5,11 +5,11 @@
 #include "widgets/colorcode.h"
 #include "widgets/datarow.h"
 #include "widgets/indicatorcircle.h"
+#include "widgets/settingslist.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -47,35 +47,11 @@ QGroupBox *frame(QWidget *parent, const QString &name, QRect geometry, const QSt
     return box;
 }
 
-// Swallows Enter in a settings list's edit field: only a pick from the list reopens the port, and Enter would
-// "pick" typed text only when it happens to match an item.
-class EnterIsNoPick : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        return key == Qt::Key_Return || key == Qt::Key_Enter;
-    }
-};
-
 QComboBox *combo(QWidget *parent, int index, QRect geometry, QLabel *namedBy)
 {
-    auto *box = place(new QComboBox(parent), elementName("Combo1", index), geometry);
-    box->setEditable(true);
-    // Typed text must stay exactly as typed: no completion, and Enter must not grow the list.
-    box->setCompleter(nullptr);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    auto *filter = new EnterIsNoPick(box);
-    box->installEventFilter(filter);
-    box->lineEdit()->installEventFilter(filter);
-    box->addItems(settingsLists()[index].items);
-    box->setEditText(settingsLists()[index].textAtStart);
+    const ListContents &contents = settingsLists()[index];
+    auto *box = place(new SettingsList(contents.items, contents.textAtStart, parent),
+                      elementName("Combo1", index), geometry);
     box->setAccessibleName(namedBy->text());
     namedBy->setBuddy(box);
     return box;

@@ -6,13 +6,16 @@
 #include <QObject>
 #include <optional>
 
+// Why a port could not be opened, or why it closed by itself (Lost).
 enum class SerialError
 {
     NoSuchDevice,
     Busy,
+    NoPermission,
     NotATerminal,
     SettingsRefused,
-    Io
+    Io,
+    Lost
 };
 
 // What the port component needs of a device: the real one on Qt SerialPort, or a scripted fake in tests.

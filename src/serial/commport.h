@@ -31,10 +31,15 @@ public:
     void setRTSEnable(bool raised);
     // Every byte received since the last call; empty while closed.
     std::optional<QByteArray> input();
+    // Bytes that arrived for the last reading but found the receive buffer full, and were discarded.
+    qsizetype droppedAtLastInput() const { return m_droppedAtLastInput; }
+    // Why the last open failed or the port closed by itself; empty after a successful open.
+    std::optional<SerialError> lastFailure() const { return m_lastFailure; }
 
     // Every byte read from the device from now on also goes to the capture, whatever the receive buffer
     // keeps.
     void setCapture(Capture *capture) { m_capture = capture; }
+    const Capture *capture() const { return m_capture; }
 
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
@@ -55,5 +60,8 @@ private:
     bool m_dtr = false;
     bool m_rts = false;
     QByteArray m_received;
+    qsizetype m_dropped = 0;
+    qsizetype m_droppedAtLastInput = 0;
+    std::optional<SerialError> m_lastFailure;
     Capture *m_capture = nullptr; // outlives the port
 };

@@ -9,6 +9,8 @@ std::optional<SerialError> FakeBackend::open(const QString &device, const LineSe
         return SerialError::NoSuchDevice;
     if (busyDevices.contains(device))
         return SerialError::Busy;
+    if (openErrors.contains(device))
+        return openErrors.value(device);
     if (refuseSettingsAtOpen)
         return SerialError::SettingsRefused;
     opened = true;

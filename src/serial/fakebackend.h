@@ -2,6 +2,7 @@
 
 #include "backend.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 
@@ -38,6 +39,8 @@ public:
 
     QSet<QString> devices{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1")};
     QSet<QString> busyDevices;
+    // Any other refusal at open, by device.
+    QHash<QString, SerialError> openErrors;
     bool refuseSettingsAtOpen = false;
     bool stateUnreadable = false;
 

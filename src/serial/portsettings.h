@@ -1,13 +1,20 @@
 #pragma once
 
+#include "backend.h"
+
 #include <QObject>
 #include <array>
 #include <functional>
+#include <optional>
 
 class CommPort;
 class IndicatorCircle;
 class QComboBox;
 class QTimer;
+
+// What the port indicator tells when asked: the device and the settings in force, or why the port is closed.
+QString portStateText(bool open, const QString &device, const LineSettings &settings,
+                      std::optional<SerialError> failure);
 
 // The five settings lists: a pick closes the port, and a tick of the reopen timer applies them all.
 class PortSettings : public QObject
@@ -24,6 +31,8 @@ public:
     void Timer2_Timer();
     void Show_Port_State();
     void Open_Port_At_Startup();
+    // Writes the indicator's tooltip and description for the state it shows, with a stopped capture's note.
+    void describePort();
 
 private:
     CommPort &Comm1;
@@ -32,4 +41,5 @@ private:
     QTimer *Timer2;
     ShowMessage m_showMessage;
     bool m_reopening = false;
+    bool m_shownOpen = false;
 };

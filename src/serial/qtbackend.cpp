@@ -23,9 +23,10 @@ SerialError errorFromErrno(int error)
     case EIO: // a ttyS node without its UART
         return SerialError::NoSuchDevice;
     case EBUSY:
+        return SerialError::Busy;
     case EACCES:
     case EPERM:
-        return SerialError::Busy;
+        return SerialError::NoPermission;
     }
     return SerialError::Io;
 }
@@ -35,7 +36,7 @@ SerialError errorFromQt(QSerialPort::SerialPortError error)
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return SerialError::NoSuchDevice;
-    case QSerialPort::PermissionError: // also Qt's lock file held by another port
+    case QSerialPort::PermissionError: // the probe had access, so a lock file or TIOCEXCL held by another
         return SerialError::Busy;
     case QSerialPort::UnsupportedOperationError: // the device is known to be a terminal by now
         return SerialError::SettingsRefused;

@@ -12,9 +12,9 @@ QStringList numbers(std::initializer_list<int> values)
 
 } // namespace
 
-const std::array<SettingsList, 5> &settingsLists()
+const std::array<ListContents, 5> &settingsLists()
 {
-    static const std::array<SettingsList, 5> lists{{
+    static const std::array<ListContents, 5> lists{{
         {numbers({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), QStringLiteral("1")},
         {numbers({110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 28800, 38400, 57600, 115200}),
          QStringLiteral("9600")},

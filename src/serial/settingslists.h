@@ -4,7 +4,7 @@
 #include <array>
 
 // What one settings list offers, and the text it shows when the window opens.
-struct SettingsList
+struct ListContents
 {
     QStringList items;
     QString textAtStart;
@@ -12,4 +12,4 @@ struct SettingsList
 
 // Port number, baud rate, parity letter, data bits, stop bits: the order of the lists and of the settings
 // string.
-const std::array<SettingsList, 5> &settingsLists();
+const std::array<ListContents, 5> &settingsLists();

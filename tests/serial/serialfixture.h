@@ -11,6 +11,7 @@
 #include "widgets/colorcode.h"
 #include "widgets/elementname.h"
 #include "widgets/indicatorcircle.h"
+#include "widgets/settingslist.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -81,11 +82,8 @@ private:
     {
         std::array<QComboBox *, 5> lists;
         for (int i = 0; i < 5; ++i) {
-            lists[i] = new QComboBox(&window);
+            lists[i] = new SettingsList(settingsLists()[i].items, settingsLists()[i].textAtStart, &window);
             lists[i]->setObjectName(elementName("Combo1", i));
-            lists[i]->setEditable(true);
-            lists[i]->addItems(settingsLists()[i].items);
-            lists[i]->setEditText(settingsLists()[i].textAtStart);
         }
         return lists;
     }
