@@ -43,6 +43,7 @@ public:
         m_capture = capture;
         m_bounded = !capture;
     }
+    const Capture *capture() const { return m_capture; }
     // Bounded (the default), the port stops reading once ReceiveCapacity bytes wait for input(), and input()
     // discards what piled up meanwhile: each call returns the first bytes that arrived after the previous
     // one, at no cost for the rest of a flood. Unbounded, every byte is read as it arrives.
