@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls.h"
+
 #include "app/form1.h"
 #include "serial/fakebackend.h"
 
@@ -35,21 +37,6 @@ struct Form1Fixture
                 [](int) { return QStringLiteral("понедельник"); }};
     }
 
-    template <typename T> T *find(const QString &name) const
-    {
-        auto *found = form->findChild<T *>(name);
-        if (!found)
-            qFatal("no control %s", qPrintable(name));
-        return found;
-    }
-
-    // A pick in a settings list, as the operator makes it.
-    void pick(int list, const QString &item)
-    {
-        auto *box = find<QComboBox>(elementName("Combo1", list));
-        const int index = box->findText(item);
-        QVERIFY2(index >= 0, qPrintable(item));
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
+    template <typename T> T *find(const QString &name) const { return findControl<T>(*form, name); }
+    void pick(int list, const QString &item) { pickItem(*form, list, item); }
 };

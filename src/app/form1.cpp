@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "infopanel.h"
+#include "serial/serialdevices.h"
 #include "widgets/clicksignal.h"
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
@@ -43,8 +44,10 @@ Form1::Form1(Form1Services services, QWidget *parent)
 void Form1::wireEvents()
 {
     for (int i = 0; i < int(c.Combo1.size()); ++i)
-        connect(c.Combo1[i], &QComboBox::activated, this, [this, i] { m_portSettings.Combo1_Click(i); });
+        connect(c.Combo1[i], &QComboBox::activated, &m_portSettings,
+                [this, i] { m_portSettings.Combo1_Click(i); });
     connect(c.Timer2, &QTimer::timeout, &m_portSettings, &PortSettings::Timer2_Timer);
+    keepPortBoxHelpFresh(c.Combo1[0]);
 
     connect(c.Command3, &QPushButton::clicked, &m_outputSignals, &OutputSignals::Command3_Click);
     connect(c.Command4, &QPushButton::clicked, &m_outputSignals, &OutputSignals::Command4_Click);
@@ -63,12 +66,20 @@ void Form1::wireEvents()
     connect(ClickSignal::on(c.Text38->viewport()), &ClickSignal::clicked, this, &Form1::Text38_Click);
 }
 
-void Form1::Form_Load()
+void Form1::Form_Load(const QString &startPort)
 {
     QtWindowSystem windowSystem;
     Set_Window_Icons(this, QStringLiteral("Icon1"), true, windowSystem);
 
-    guarded([&] { m_comm1.setPortOpen(true); });
+    guarded([&] {
+        // A port text the component refuses opens nothing rather than falling back to the first port.
+        if (!startPort.isEmpty()) {
+            c.Combo1[0]->setEditText(startPort);
+            if (!m_comm1.setCommPort(startPort))
+                return;
+        }
+        m_comm1.setPortOpen(true);
+    });
     guarded([&] { m_portSettings.Show_Port_State(); });
     guarded([&] { m_displayMode.Command6_Click(); });
     guarded([&] { c.Command4->setBackColor(ColorCode::BrightGreen); });

@@ -29,7 +29,8 @@ class Form1 : public QMainWindow
 public:
     explicit Form1(Form1Services services, QWidget *parent = nullptr);
 
-    void Form_Load();
+    // A non-empty port text goes into the port box and is opened in place of the box's first port.
+    void Form_Load(const QString &startPort = {});
     void Form_Unload();
     void Make_Month_Genitive();
     void mnu_Prog_Click();

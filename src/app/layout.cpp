@@ -1,14 +1,15 @@
 #include "layout.h"
 
+#include "serial/settingslists.h"
 #include "widgets/colorbutton.h"
+#include "widgets/colorcode.h"
 #include "widgets/datarow.h"
 #include "widgets/indicatorcircle.h"
-#include "widgets/colorcode.h"
+#include "widgets/settingslist.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -46,36 +47,11 @@ QGroupBox *frame(QWidget *parent, const QString &name, QRect geometry, const QSt
     return box;
 }
 
-// Swallows Enter in a settings list's edit field: only a pick from the list reopens the port, and Enter would
-// "pick" typed text only when it happens to match an item.
-class EnterIsNoPick : public QObject
+QComboBox *combo(QWidget *parent, int index, QRect geometry, QLabel *namedBy)
 {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        return key == Qt::Key_Return || key == Qt::Key_Enter;
-    }
-};
-
-QComboBox *combo(QWidget *parent, int index, QRect geometry, const QStringList &items, const QString &text,
-                 QLabel *namedBy)
-{
-    auto *box = place(new QComboBox(parent), elementName("Combo1", index), geometry);
-    box->setEditable(true);
-    // Typed text must stay exactly as typed: no completion, and Enter must not grow the list.
-    box->setCompleter(nullptr);
-    box->setInsertPolicy(QComboBox::NoInsert);
-    auto *filter = new EnterIsNoPick(box);
-    box->installEventFilter(filter);
-    box->lineEdit()->installEventFilter(filter);
-    box->addItems(items);
-    box->setEditText(text);
+    const ListContents &contents = settingsLists()[index];
+    auto *box = place(new SettingsList(contents.items, contents.textAtStart, parent),
+                      elementName("Combo1", index), geometry);
     box->setAccessibleName(namedBy->text());
     namedBy->setBuddy(box);
     return box;
@@ -114,14 +90,6 @@ QPlainTextEdit *panelText(QWidget *parent, const QString &name, QRect geometry, 
     return text;
 }
 
-QStringList numbers(std::initializer_list<int> values)
-{
-    QStringList items;
-    for (int value : values)
-        items << QString::number(value);
-    return items;
-}
-
 QTimer *timer(QObject *parent, const QString &name, int interval)
 {
     auto *t = new QTimer(parent);
@@ -131,11 +99,6 @@ QTimer *timer(QObject *parent, const QString &name, int interval)
 }
 
 } // namespace
-
-QString elementName(const char *arrayName, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(arrayName)).arg(index);
-}
 
 Form1Controls buildForm1Layout(QMainWindow *window)
 {
@@ -176,28 +139,21 @@ Form1Controls buildForm1Layout(QMainWindow *window)
                      QStringLiteral("Настройка порта"));
     c.Label1[0] =
         label(c.Frame1, elementName("Label1", 0), twips(1140, 480, 435, 255), QStringLiteral("СOM"));
-    c.Combo1[0] = combo(c.Frame1, 0, twips(1620, 420, 735, 315),
-                        numbers({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), QStringLiteral("1"), c.Label1[0]);
+    c.Combo1[0] = combo(c.Frame1, 0, twips(1620, 420, 735, 315), c.Label1[0]);
     c.Shape1 = place(new IndicatorCircle(ColorCode::Red, c.Frame1), QStringLiteral("Shape1"),
                      twips(2400, 480, 195, 195));
     c.Label1[1] =
         label(c.Frame1, elementName("Label1", 1), twips(360, 780, 735, 315), QStringLiteral("Скорость"));
-    c.Combo1[1] =
-        combo(c.Frame1, 1, twips(1140, 780, 1215, 315),
-              numbers({110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 28800, 38400, 57600, 115200}),
-              QStringLiteral("9600"), c.Label1[1]);
+    c.Combo1[1] = combo(c.Frame1, 1, twips(1140, 780, 1215, 315), c.Label1[1]);
     c.Label1[2] =
         label(c.Frame1, elementName("Label1", 2), twips(780, 1140, 735, 315), QStringLiteral("чет/нечет"));
-    c.Combo1[2] = combo(c.Frame1, 2, twips(1560, 1140, 795, 315), {"n", "e", "o", "s", "m"},
-                        QStringLiteral("n"), c.Label1[2]);
+    c.Combo1[2] = combo(c.Frame1, 2, twips(1560, 1140, 795, 315), c.Label1[2]);
     c.Label1[3] =
         label(c.Frame1, elementName("Label1", 3), twips(1080, 1500, 375, 315), QStringLiteral("бит"));
-    c.Combo1[3] = combo(c.Frame1, 3, twips(1560, 1500, 795, 315), numbers({5, 6, 7, 8}), QStringLiteral("8"),
-                        c.Label1[3]);
+    c.Combo1[3] = combo(c.Frame1, 3, twips(1560, 1500, 795, 315), c.Label1[3]);
     c.Label1[4] =
         label(c.Frame1, elementName("Label1", 4), twips(780, 1860, 735, 315), QStringLiteral("стоп бит"));
-    c.Combo1[4] =
-        combo(c.Frame1, 4, twips(1560, 1860, 795, 315), numbers({1, 2}), QStringLiteral("1"), c.Label1[4]);
+    c.Combo1[4] = combo(c.Frame1, 4, twips(1560, 1860, 795, 315), c.Label1[4]);
 
     c.Frame3 = frame(client, QStringLiteral("Frame3"), twips(6180, 4500, 3015, 2415),
                      QStringLiteral("Анализируемый интервал времени"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/elementname.h"
+
 #include <QString>
 #include <array>
 
@@ -62,6 +64,3 @@ inline constexpr int ClientHeight = 7035 / 15;
 
 // Builds the fixed design-time layout: twips become logical pixels at 15 per pixel.
 Form1Controls buildForm1Layout(QMainWindow *window);
-
-// The object name of an element of a control array: "Text1(3)".
-QString elementName(const char *arrayName, int index);

@@ -1,10 +1,10 @@
 #include "pollingcycle.h"
 
-#include "widgets/indicatorcircle.h"
-#include "widgets/colorcode.h"
 #include "cp1251.h"
 #include "displaymode.h"
 #include "serial/commport.h"
+#include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -23,12 +23,35 @@ std::optional<int> parsePollingInterval(const QString &text)
     return int(value);
 }
 
+namespace {
+
+QString grouped(qsizetype number)
+{
+    QString digits = QString::number(number);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, QLatin1Char(' '));
+    return digits;
+}
+
+QString byteCount(qsizetype count)
+{
+    const qsizetype ones = count % 10, tens = count % 100;
+    const bool paucal = ones >= 2 && ones <= 4 && (tens < 12 || tens > 14);
+    return grouped(count) + (paucal ? QStringLiteral(" байта") : QStringLiteral(" байт"));
+}
+
+} // namespace
+
 PollingCycle::PollingCycle(CommPort &Comm1, DisplayMode &displayMode, QLineEdit *Text2, QTimer *Timer1,
                            const std::array<QLineEdit *, 10> &Text1,
                            const std::array<IndicatorCircle *, 10> &Shape2, QObject *parent)
     : QObject(parent), Comm1(Comm1), m_displayMode(displayMode), Text2(Text2), Timer1(Timer1), Text1(Text1),
       Shape2(Shape2)
 {
+    for (IndicatorCircle *indicator : Shape2)
+        indicator->setStateNames({{ColorCode::WindowBackground, QStringLiteral("не записана")},
+                                  {ColorCode::Red, QStringLiteral("записана последней")},
+                                  {ColorCode::Green, QStringLiteral("пройдена")}});
 }
 
 void PollingCycle::Command1_Click()
@@ -63,18 +86,45 @@ void PollingCycle::Timer1_Timer()
     Shape2[Row_Index]->setBackColor(ColorCode::Red);
 
     // A closed port shows the previous reading again.
-    if (auto reading = Comm1.input())
+    auto reading = Comm1.input();
+    if (reading) {
         Rx_Data = std::move(*reading);
+        m_readAt = clock();
+        m_dropped = Comm1.droppedAtLastInput();
+    }
     if (m_displayMode.Text_Mode != 0) {
         writeRow(cp1251Text(Rx_Data));
     } else {
         m_displayMode.Decoder_Pacet(Rx_Data, Row_Index);
         writeRow(m_displayMode.Hex_Data);
     }
+    describeRow(!reading);
 
     ++Row_Index;
     if (Row_Index == 10) {
         Row_Index = 0;
         Shape2[9]->setBackColor(ColorCode::Green);
     }
+}
+
+void PollingCycle::describeRow(bool repeated)
+{
+    const QString time = m_readAt.toString(QStringLiteral("hh:mm:ss.zzz"));
+    QStringList lines;
+    if (!repeated)
+        lines << QStringLiteral("посылка от ") + time;
+    else if (m_readAt.isValid())
+        lines << QStringLiteral("повтор посылки от %1 — порт закрыт").arg(time);
+    else
+        lines << QStringLiteral("посылок ещё не было — порт закрыт");
+    lines << byteCount(Rx_Data.size()) + (m_displayMode.Text_Mode != 0
+                                              ? QStringLiteral(", текстом")
+                                              : QStringLiteral(", в шестнадцатеричном виде"));
+    if (m_dropped > 0)
+        lines << QStringLiteral("показаны первые %1; не прочитано байт: %2")
+                     .arg(byteCount(Rx_Data.size()), grouped(m_dropped));
+    const QString note = lines.join(QLatin1Char('\n'));
+    Text1[Row_Index]->setToolTip(note);
+    Text1[Row_Index]->setAccessibleDescription(note);
+    Shape2[Row_Index]->setAccessibleDescription(note);
 }

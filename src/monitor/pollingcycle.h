@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QTime>
 #include <array>
+#include <functional>
 #include <optional>
 
 class CommPort;
@@ -30,9 +32,12 @@ public:
 
     int Row_Index = 0;
     QByteArray Rx_Data;
+    // Stamps each reading for the rows' tooltips.
+    std::function<QTime()> clock = &QTime::currentTime;
 
 private:
     void writeRow(const QString &text);
+    void describeRow(bool repeated);
 
     CommPort &Comm1;
     DisplayMode &m_displayMode;
@@ -40,4 +45,6 @@ private:
     QTimer *Timer1;
     std::array<QLineEdit *, 10> Text1;
     std::array<IndicatorCircle *, 10> Shape2;
+    QTime m_readAt;
+    qsizetype m_dropped = 0;
 };

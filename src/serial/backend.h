@@ -6,13 +6,16 @@
 #include <QObject>
 #include <optional>
 
+// Why a port could not be opened, or why it closed by itself (Lost).
 enum class SerialError
 {
     NoSuchDevice,
     Busy,
+    NoPermission,
     NotATerminal,
     SettingsRefused,
-    Io
+    Io,
+    Lost
 };
 
 // What the port component needs of a device: the real one on Qt SerialPort, or a scripted fake in tests.
@@ -32,8 +35,8 @@ public:
     virtual void setDtr(bool raised) = 0;
     virtual void setRts(bool raised) = 0;
     virtual QByteArray readAvailable() = 0;
-    // Drops every byte received and not yet read, the system's queue included.
-    virtual void discardInput() = 0;
+    // Drops every byte received and not yet read, the system's queue included, and tells how many.
+    virtual qsizetype discardInput() = 0;
 
 signals:
     void readyRead();

@@ -41,12 +41,17 @@ bool CommPort::setPortOpen(bool open)
             m_backend->close();
         m_open = false;
         m_received.clear();
+        m_dropped = 0;
         return true;
     }
-    if (m_open || m_backend->open(m_device, m_settings))
+    if (m_open)
+        return false;
+    m_lastFailure = m_backend->open(m_device, m_settings);
+    if (m_lastFailure)
         return false;
     m_open = true;
     m_received.clear();
+    m_dropped = 0;
     // The platform raises both lines on open; put them back as the operator left them at once.
     m_backend->setDtr(m_dtr);
     m_backend->setRts(m_rts);
@@ -82,7 +87,8 @@ std::optional<QByteArray> CommPort::input()
     drainBackend();
     // What waits beyond the bound arrived before this call, and a later call must not show it.
     if (m_bounded && m_received.size() >= ReceiveCapacity)
-        m_backend->discardInput();
+        m_dropped += m_backend->discardInput();
+    m_droppedAtLastInput = std::exchange(m_dropped, 0);
     return std::exchange(m_received, {});
 }
 
@@ -92,7 +98,9 @@ void CommPort::drainBackend()
         return;
     const QByteArray bytes = m_backend->readAvailable();
     // A full buffer drops the newest bytes: memory stays bounded under a flood.
-    m_received.append(bytes.left(ReceiveCapacity - m_received.size()));
+    const qsizetype room = ReceiveCapacity - m_received.size();
+    m_received.append(bytes.left(room));
+    m_dropped += qMax<qsizetype>(0, bytes.size() - room);
 }
 
 void CommPort::onLost()
@@ -100,5 +108,6 @@ void CommPort::onLost()
     if (!m_open)
         return;
     setPortOpen(false);
+    m_lastFailure = SerialError::Lost;
     emit portLost();
 }

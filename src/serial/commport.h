@@ -35,6 +35,11 @@ public:
     void setBoundedReading(bool bounded) { m_bounded = bounded; }
     // Bytes read from the device and waiting for input().
     qsizetype bytesWaiting() const { return m_received.size(); }
+    // Bytes that arrived for the last reading but found the receive buffer full, and were discarded; while
+    // bounded, only those that reached the system's queue are known.
+    qsizetype droppedAtLastInput() const { return m_droppedAtLastInput; }
+    // Why the last open failed or the port closed by itself; empty after a successful open.
+    std::optional<SerialError> lastFailure() const { return m_lastFailure; }
 
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
@@ -56,4 +61,7 @@ private:
     bool m_rts = false;
     bool m_bounded = true;
     QByteArray m_received;
+    qsizetype m_dropped = 0;
+    qsizetype m_droppedAtLastInput = 0;
+    std::optional<SerialError> m_lastFailure;
 };

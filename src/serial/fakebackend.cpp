@@ -9,6 +9,8 @@ std::optional<SerialError> FakeBackend::open(const QString &device, const LineSe
         return SerialError::NoSuchDevice;
     if (busyDevices.contains(device))
         return SerialError::Busy;
+    if (openErrors.contains(device))
+        return openErrors.value(device);
     if (refuseSettingsAtOpen)
         return SerialError::SettingsRefused;
     opened = true;
@@ -48,9 +50,9 @@ QByteArray FakeBackend::readAvailable()
     return std::exchange(pending, {});
 }
 
-void FakeBackend::discardInput()
+qsizetype FakeBackend::discardInput()
 {
-    pending.clear();
+    return std::exchange(pending, {}).size();
 }
 
 void FakeBackend::feed(const QByteArray &bytes)

@@ -2,6 +2,7 @@
 
 #include "backend.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 
@@ -31,7 +32,7 @@ public:
     void setDtr(bool raised) override;
     void setRts(bool raised) override;
     QByteArray readAvailable() override;
-    void discardInput() override;
+    qsizetype discardInput() override;
 
     // Queues bytes as if they had arrived, and announces them as the real device would.
     void feed(const QByteArray &bytes);
@@ -39,6 +40,8 @@ public:
 
     QSet<QString> devices{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1")};
     QSet<QString> busyDevices;
+    // Any other refusal at open, by device.
+    QHash<QString, SerialError> openErrors;
     bool refuseSettingsAtOpen = false;
     bool stateUnreadable = false;
 

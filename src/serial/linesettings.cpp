@@ -55,6 +55,16 @@ std::optional<LineSettings> parseLineSettings(const QString &text)
                         static_cast<int>(*stopBits)};
 }
 
+QString lineSettingsText(const LineSettings &settings)
+{
+    static constexpr char letters[] = {'n', 'e', 'o', 's', 'm'};
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(settings.baudRate)
+        .arg(QLatin1Char(letters[int(settings.parity)]))
+        .arg(settings.dataBits)
+        .arg(settings.stopBits);
+}
+
 std::optional<QString> portDeviceName(const QString &text)
 {
     if (const auto number = wholeNumber(text)) {

@@ -26,5 +26,8 @@ struct LineSettings
 // Refuses anything but exactly four comma-separated fields with no spaces.
 std::optional<LineSettings> parseLineSettings(const QString &text);
 
+// The operator's own form again: "115200,n,8,1".
+QString lineSettingsText(const LineSettings &settings);
+
 // Port number 1..32767 is the platform's n-th port; a path or a bare name under /dev picks any device.
 std::optional<QString> portDeviceName(const QString &text);

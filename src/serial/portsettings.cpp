@@ -1,18 +1,55 @@
 #include "portsettings.h"
 
-#include "widgets/indicatorcircle.h"
-#include "widgets/colorcode.h"
 #include "commport.h"
+#include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 
 #include <QComboBox>
 #include <QScopedValueRollback>
 #include <QTimer>
+
+namespace {
+
+QString failureText(SerialError failure, const LineSettings &settings)
+{
+    switch (failure) {
+    case SerialError::NoSuchDevice:
+        return QStringLiteral("нет такого устройства");
+    case SerialError::Busy:
+        return QStringLiteral("занят другой программой");
+    case SerialError::NoPermission:
+        return QStringLiteral("нет прав доступа: добавьте пользователя в группу dialout "
+                              "(sudo adduser $USER dialout) и войдите в систему заново");
+    case SerialError::NotATerminal:
+        return QStringLiteral("это не последовательный порт");
+    case SerialError::SettingsRefused:
+        return QStringLiteral("устройство не приняло настройки %1").arg(lineSettingsText(settings));
+    case SerialError::Io:
+        return QStringLiteral("ошибка ввода-вывода");
+    case SerialError::Lost:
+        return QStringLiteral("связь потеряна: устройство отключено или не отвечает");
+    }
+    return QStringLiteral("порт закрыт");
+}
+
+} // namespace
+
+QString portStateText(bool open, const QString &device, const LineSettings &settings,
+                      std::optional<SerialError> failure)
+{
+    const QString detail = open      ? lineSettingsText(settings)
+                           : failure ? failureText(*failure, settings)
+                                     : QStringLiteral("порт закрыт");
+    return device + QStringLiteral(" — ") + detail;
+}
 
 PortSettings::PortSettings(CommPort &Comm1, const std::array<QComboBox *, 5> &Combo1, IndicatorCircle *Shape1,
                            QTimer *Timer2, ShowMessage showMessage, QObject *parent)
     : QObject(parent), Comm1(Comm1), Combo1(Combo1), Shape1(Shape1), Timer2(Timer2),
       m_showMessage(std::move(showMessage))
 {
+    Shape1->setStateNames(
+        {{ColorCode::Green, QStringLiteral("открыт")}, {ColorCode::Red, QStringLiteral("закрыт")}});
     connect(&Comm1, &CommPort::portLost, this, &PortSettings::Show_Port_State);
 }
 
@@ -47,7 +84,11 @@ void PortSettings::Timer2_Timer()
 void PortSettings::Show_Port_State()
 {
     // A state that cannot be read counts as closed.
-    Shape1->setBackColor(Comm1.portOpen() == true ? ColorCode::Green : ColorCode::Red);
+    const bool open = Comm1.portOpen() == true;
+    Shape1->setBackColor(open ? ColorCode::Green : ColorCode::Red);
+    const QString state = portStateText(open, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
+    Shape1->setToolTip(state);
+    Shape1->setAccessibleDescription(state);
 }
 
 void PortSettings::Open_Port_At_Startup()

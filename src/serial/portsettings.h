@@ -1,13 +1,20 @@
 #pragma once
 
+#include "backend.h"
+
 #include <QObject>
 #include <array>
 #include <functional>
+#include <optional>
 
 class CommPort;
 class IndicatorCircle;
 class QComboBox;
 class QTimer;
+
+// What the port indicator tells when asked: the device and the settings in force, or why the port is closed.
+QString portStateText(bool open, const QString &device, const LineSettings &settings,
+                      std::optional<SerialError> failure);
 
 // The five settings lists: a pick closes the port, and a tick of the reopen timer applies them all.
 class PortSettings : public QObject

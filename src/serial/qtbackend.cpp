@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -25,9 +26,10 @@ SerialError errorFromErrno(int error)
     case EIO: // a ttyS node without its UART
         return SerialError::NoSuchDevice;
     case EBUSY:
+        return SerialError::Busy;
     case EACCES:
     case EPERM:
-        return SerialError::Busy;
+        return SerialError::NoPermission;
     }
     return SerialError::Io;
 }
@@ -37,7 +39,7 @@ SerialError errorFromQt(QSerialPort::SerialPortError error)
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return SerialError::NoSuchDevice;
-    case QSerialPort::PermissionError: // also Qt's lock file held by another port
+    case QSerialPort::PermissionError: // the probe had access, so a lock file or TIOCEXCL held by another
         return SerialError::Busy;
     case QSerialPort::UnsupportedOperationError: // the device is known to be a terminal by now
         return SerialError::SettingsRefused;
@@ -175,9 +177,14 @@ QByteArray QtSerialBackend::readAvailable()
     return m_port->readAll();
 }
 
-void QtSerialBackend::discardInput()
+qsizetype QtSerialBackend::discardInput()
 {
+    int queued = 0;
+    if (::ioctl(m_port->handle(), TIOCINQ, &queued) != 0)
+        queued = 0;
+    const qsizetype discarded = m_port->bytesAvailable() + queued;
     m_port->clear(QSerialPort::Input);
     // Qt may stop watching the device while its buffer is full; a read starts it again.
     m_port->readAll();
+    return discarded;
 }

@@ -5,6 +5,7 @@
 ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *parent)
     : QPushButton(caption, parent), m_backColor(backColor)
 {
+    setCheckable(true);
     applyBackColor();
 }
 
@@ -18,6 +19,7 @@ void ColorButton::setBackColor(quint32 code)
 
 void ColorButton::applyBackColor()
 {
+    setChecked(m_backColor == ColorCode::BrightGreen);
     // A palette colour gets a gradient from Fusion; a style sheet with a border paints it flat.
     setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; }"
                                  "QPushButton:focus { border: 2px solid %3; }")

@@ -13,7 +13,14 @@ void IndicatorCircle::setBackColor(quint32 code)
     if (code == m_backColor)
         return;
     m_backColor = code;
+    setAccessibleName(m_stateNames.value(code));
     update();
+}
+
+void IndicatorCircle::setStateNames(const QHash<quint32, QString> &names)
+{
+    m_stateNames = names;
+    setAccessibleName(m_stateNames.value(m_backColor));
 }
 
 void IndicatorCircle::paintEvent(QPaintEvent *)

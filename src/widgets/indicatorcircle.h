@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QWidget>
 
 // A filled circle whose colour is the whole message: port open, or which row was written.
@@ -12,10 +13,14 @@ public:
 
     quint32 backColor() const { return m_backColor; }
     void setBackColor(quint32 code);
+    // What each colour means, in words, for screen readers; the accessible name follows every change of
+    // colour.
+    void setStateNames(const QHash<quint32, QString> &names);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     quint32 m_backColor;
+    QHash<quint32, QString> m_stateNames;
 };

@@ -2,8 +2,8 @@
 
 #include "app/infopanel.h"
 #include "widgets/colorbutton.h"
-#include "widgets/indicatorcircle.h"
 #include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 
 #include <QAction>
 #include <QApplication>
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(f.find<QWidget>("Frame3")->geometry(), frame);
     }
 
-    void tabRunsInTheKeyboardOrder()
+    void tabRunsInTheKeyboardOrderAndReopensNothing()
     {
         Form1Fixture f;
         f.form->Form_Load();
@@ -204,6 +204,14 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(focused(), expected[i]);
         }
+        for (qsizetype i = expected.size() - 2; i >= 0; --i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+            QCOMPARE(focused(), expected[i]);
+        }
+        // Passing through the settings lists is no pick.
+        QVERIFY(!f.find<QTimer>("Timer2")->isActive());
+        QCOMPARE(f.port->closeCount, 0);
+        QCOMPARE(f.port->openCalls.size(), 1);
 
         f.form->mnu_Prog_Click();
         f.find<QWidget>("Command8")->setFocus();

@@ -1,4 +1,4 @@
-#include "../form1fixture.h"
+#include "monitorfixture.h"
 
 #include "widgets/colorbutton.h"
 #include "widgets/indicatorcircle.h"
@@ -15,19 +15,19 @@ class TestPollingCycle : public QObject
     Q_OBJECT
 
 private:
-    static QString row(const Form1Fixture &f, int i)
+    static QString row(const MonitorFixture &f, int i)
     {
         return f.find<QLineEdit>(elementName("Text1", i))->text();
     }
-    static QString count(const Form1Fixture &f, int i)
+    static QString count(const MonitorFixture &f, int i)
     {
         return f.find<QLabel>(elementName("Label3", i))->text();
     }
-    static quint32 indicator(const Form1Fixture &f, int i)
+    static quint32 indicator(const MonitorFixture &f, int i)
     {
         return f.find<IndicatorCircle>(elementName("Shape2", i))->backColor();
     }
-    static QString indicators(const Form1Fixture &f)
+    static QString indicators(const MonitorFixture &f)
     {
         QString pattern;
         for (int i = 0; i < 10; ++i) {
@@ -36,21 +36,21 @@ private:
         }
         return pattern;
     }
-    static void loadAndStart(Form1Fixture &f)
+    static void loadAndStart(MonitorFixture &f)
     {
-        f.form->Form_Load();
+        f.load();
         QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
     }
-    static void tick(Form1Fixture &f, const QByteArray &arriving = {})
+    static void tick(MonitorFixture &f, const QByteArray &arriving = {})
     {
         f.port->feed(arriving);
-        f.form->pollingCycle().Timer1_Timer();
+        f.pollingCycle.Timer1_Timer();
     }
 
 private slots:
     void eachTickWritesTheNextRowAndWrapsAfterTheTenth()
     {
-        Form1Fixture f;
+        MonitorFixture f;
         loadAndStart(f);
         QVERIFY(f.find<QTimer>("Timer1")->isActive());
         QCOMPARE(f.find<QTimer>("Timer1")->interval(), 100);
@@ -60,7 +60,7 @@ private slots:
         for (int i = 1; i < 10; ++i)
             tick(f, QByteArray(i + 1, char(i + 1)));
         QCOMPARE(indicators(f), QStringLiteral("GGGGGGGGGG"));
-        QCOMPARE(f.form->pollingCycle().Row_Index, 0);
+        QCOMPARE(f.pollingCycle.Row_Index, 0);
         QCOMPARE(row(f, 0), QStringLiteral(" 01"));
         QCOMPARE(row(f, 9), QStringLiteral(" 0A").repeated(10));
         QCOMPARE(count(f, 9), QStringLiteral("10"));
@@ -74,17 +74,17 @@ private slots:
 
     void stopAfterRowFourAndStartAgain()
     {
-        Form1Fixture f;
+        MonitorFixture f;
         loadAndStart(f);
         for (int i = 0; i < 5; ++i)
             tick(f, "x");
         QTest::mouseClick(f.find<QPushButton>("Command2"), Qt::LeftButton);
         QVERIFY(!f.find<QTimer>("Timer1")->isActive());
         QCOMPARE(indicators(f), QStringLiteral("GGGGR....G"));
-        QCOMPARE(f.form->pollingCycle().Row_Index, 5);
+        QCOMPARE(f.pollingCycle.Row_Index, 5);
 
         QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
-        QCOMPARE(f.form->pollingCycle().Row_Index, 0);
+        QCOMPARE(f.pollingCycle.Row_Index, 0);
         tick(f, "y");
         QCOMPARE(indicators(f), QStringLiteral("RGGGR....G"));
         QCOMPARE(row(f, 0), QStringLiteral(" 79"));
@@ -93,7 +93,7 @@ private slots:
 
     void startWhilePollingRestartsAtRowZeroWithTheNewInterval()
     {
-        Form1Fixture f;
+        MonitorFixture f;
         loadAndStart(f);
         tick(f, "a");
         tick(f, "b");
@@ -116,13 +116,13 @@ private slots:
     void anUnusableIntervalChangesNothing()
     {
         QFETCH(QString, text);
-        Form1Fixture f;
+        MonitorFixture f;
         loadAndStart(f);
         tick(f);
         tick(f);
         f.find<QLineEdit>("Text2")->setText(text);
         QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
-        QCOMPARE(f.form->pollingCycle().Row_Index, 2);
+        QCOMPARE(f.pollingCycle.Row_Index, 2);
         QCOMPARE(f.find<QTimer>("Timer1")->interval(), 100);
         QVERIFY(f.find<QTimer>("Timer1")->isActive());
 
@@ -148,8 +148,8 @@ private slots:
 
     void noDataBlanksTheRowsInTurn()
     {
-        Form1Fixture f;
-        f.form->Form_Load();
+        MonitorFixture f;
+        f.load();
         f.find<QLineEdit>("Text1(0)")->setText("old");
         f.find<QLineEdit>("Text1(1)")->setText("old");
         QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
@@ -161,7 +161,7 @@ private slots:
 
     void aClosedPortWritesThePreviousReadingAgain()
     {
-        Form1Fixture f;
+        MonitorFixture f;
         loadAndStart(f);
         tick(f, "AB");
         f.pick(1, "19200");
@@ -171,18 +171,18 @@ private slots:
         QTest::mouseClick(f.find<ColorButton>("Command5"), Qt::LeftButton);
         tick(f);
         QCOMPARE(row(f, 2), QStringLiteral("AB"));
-        f.form->portSettings().Timer2_Timer();
+        f.portSettings.Timer2_Timer();
         tick(f, "C");
         QCOMPARE(row(f, 3), QStringLiteral("C"));
     }
 
     void aModeSwitchTakesEffectAtTheNextTick()
     {
-        Form1Fixture f;
+        MonitorFixture f;
         loadAndStart(f);
         tick(f, "\x0D\x0A\x41");
         QTest::mouseClick(f.find<ColorButton>("Command5"), Qt::LeftButton);
-        QCOMPARE(f.form->displayMode().Text_Mode, 1);
+        QCOMPARE(f.displayMode.Text_Mode, 1);
         QCOMPARE(f.find<ColorButton>("Command5")->backColor(), ColorCode::BrightGreen);
         QCOMPARE(f.find<ColorButton>("Command6")->backColor(), ColorCode::ButtonFace);
         QCOMPARE(row(f, 0), QStringLiteral(" 0D 0A 41"));
@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(count(f, 0), QStringLiteral("3"));
 
         QTest::mouseClick(f.find<ColorButton>("Command6"), Qt::LeftButton);
-        QCOMPARE(f.form->displayMode().Text_Mode, 0);
+        QCOMPARE(f.displayMode.Text_Mode, 0);
         tick(f, "z");
         QCOMPARE(row(f, 2), QStringLiteral(" 7A"));
         QCOMPARE(row(f, 1), QStringLiteral("A") + QChar(0) + QStringLiteral("АяЁ"));
@@ -200,7 +200,7 @@ private slots:
 
     void aFullBufferReadingFitsItsRow()
     {
-        Form1Fixture f;
+        MonitorFixture f;
         loadAndStart(f);
         tick(f, QByteArray(CommPort::ReceiveCapacity, '\x5A'));
         QCOMPARE(row(f, 0).size(), 3 * CommPort::ReceiveCapacity);
@@ -210,8 +210,8 @@ private slots:
 
     void theTickRunsOnItsTimer()
     {
-        Form1Fixture f;
-        f.form->Form_Load();
+        MonitorFixture f;
+        f.load();
         f.find<QLineEdit>("Text2")->setText("200");
         QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
         f.port->feed("hi");

@@ -1,4 +1,4 @@
-#include "../form1fixture.h"
+#include "serialfixture.h"
 
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
@@ -36,16 +36,16 @@ private slots:
         QFETCH(char, line);
         QFETCH(bool, raised);
         QFETCH(bool, portOpen);
-        Form1Fixture f;
+        SerialFixture f;
         if (!portOpen)
             f.port->devices.clear();
-        f.form->Form_Load();
+        f.load();
         for (int press = 0; press < 2; ++press) {
             f.port->lineWrites.clear();
             QTest::mouseClick(f.find<ColorButton>(button), Qt::LeftButton);
             QCOMPARE(f.find<ColorButton>(button)->backColor(), ColorCode::BrightGreen);
             QCOMPARE(f.find<ColorButton>(partner)->backColor(), ColorCode::ButtonFace);
-            const bool stored = line == 'D' ? f.form->Comm1().dtrEnable() : f.form->Comm1().rtsEnable();
+            const bool stored = line == 'D' ? f.comm1.dtrEnable() : f.comm1.rtsEnable();
             QCOMPARE(stored, raised);
             const QList<FakeBackend::LineWrite> expected =
                 portOpen ? QList<FakeBackend::LineWrite>{{line, raised}} : QList<FakeBackend::LineWrite>{};
@@ -55,12 +55,12 @@ private slots:
 
     void linesAndPairsSurviveASettingsPick()
     {
-        Form1Fixture f;
-        f.form->Form_Load();
+        SerialFixture f;
+        f.load();
         QTest::mouseClick(f.find<ColorButton>("Command3"), Qt::LeftButton);
         QTest::mouseClick(f.find<ColorButton>("Command7"), Qt::LeftButton);
         f.pick(1, "19200");
-        f.form->portSettings().Timer2_Timer();
+        f.portSettings.Timer2_Timer();
         QCOMPARE(f.port->opened, true);
         QCOMPARE(f.port->dtr, true);
         QCOMPARE(f.port->rts, true);

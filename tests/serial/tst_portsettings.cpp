@@ -1,4 +1,4 @@
-#include "../form1fixture.h"
+#include "serialfixture.h"
 
 #include "widgets/indicatorcircle.h"
 #include "widgets/colorcode.h"
@@ -6,24 +6,24 @@
 #include <QComboBox>
 #include <QTimer>
 
-// Settings picks, the deferred reopen and the port indicator, on a loaded window over the fake port.
+// Settings picks, the deferred reopen and the port indicator, over the fake port.
 class TestPortSettings : public QObject
 {
     Q_OBJECT
 
 private:
-    static quint32 indicator(const Form1Fixture &f) { return f.find<IndicatorCircle>("Shape1")->backColor(); }
-    static QTimer *timer2(const Form1Fixture &f) { return f.find<QTimer>("Timer2"); }
+    static quint32 indicator(const SerialFixture &f) { return f.find<IndicatorCircle>("Shape1")->backColor(); }
+    static QTimer *timer2(const SerialFixture &f) { return f.find<QTimer>("Timer2"); }
 
 private slots:
     void aPickClosesAtOnceAndReopensWithAllFiveTexts()
     {
-        Form1Fixture f;
-        f.form->Form_Load();
+        SerialFixture f;
+        f.load();
         QCOMPARE(indicator(f), ColorCode::Green);
 
         f.pick(1, "19200");
-        QCOMPARE(f.form->Comm1().portOpen(), std::optional(false));
+        QCOMPARE(f.comm1.portOpen(), std::optional(false));
         QCOMPARE(indicator(f), ColorCode::Green);
         QVERIFY(timer2(f)->isActive());
         QCOMPARE(timer2(f)->interval(), 100);
@@ -38,14 +38,14 @@ private slots:
 
     void severalPicksGiveOneReopenWithTheTextsAtTheTick()
     {
-        Form1Fixture f;
-        f.form->Form_Load();
+        SerialFixture f;
+        f.load();
         f.pick(1, "115200");
         f.pick(2, "e");
         f.find<QComboBox>("Combo1(3)")->setEditText("7");
         f.pick(4, "2");
         QCOMPARE(f.port->closeCount, 1);
-        f.form->portSettings().Timer2_Timer();
+        f.portSettings.Timer2_Timer();
         QCOMPARE(f.port->openCalls.size(), 2);
         QCOMPARE(f.port->openCalls.last().settings, (LineSettings{115200, Parity::Even, 7, 2}));
         QVERIFY(!timer2(f)->isActive());
@@ -53,13 +53,13 @@ private slots:
 
     void typedTextWaitsForAPick()
     {
-        Form1Fixture f;
-        f.form->Form_Load();
+        SerialFixture f;
+        f.load();
         f.find<QComboBox>("Combo1(1)")->setEditText("57600");
         QVERIFY(!timer2(f)->isActive());
-        QCOMPARE(f.form->Comm1().portOpen(), std::optional(true));
+        QCOMPARE(f.comm1.portOpen(), std::optional(true));
         f.pick(0, "1");
-        f.form->portSettings().Timer2_Timer();
+        f.portSettings.Timer2_Timer();
         QCOMPARE(f.port->openCalls.last().settings.baudRate, 57600);
     }
 
@@ -86,12 +86,12 @@ private slots:
         QFETCH(QString, portText);
         QFETCH(QString, baudText);
         QFETCH(QString, device);
-        Form1Fixture f;
-        f.form->Form_Load();
+        SerialFixture f;
+        f.load();
         f.find<QComboBox>("Combo1(0)")->setEditText(portText);
         f.find<QComboBox>("Combo1(1)")->setEditText(baudText);
         f.pick(2, "n");
-        f.form->portSettings().Timer2_Timer();
+        f.portSettings.Timer2_Timer();
         QCOMPARE(f.messages, QStringList{"Недопустимо"});
         const auto expectedBaud = baudText == QLatin1String("19200") ? 19200 : 9600;
         QCOMPARE(f.port->openCalls.last().device, device);
@@ -102,49 +102,49 @@ private slots:
 
     void aMissingPortTurnsRedSilentlyAndALaterPickRecovers()
     {
-        Form1Fixture f;
-        f.form->Form_Load();
+        SerialFixture f;
+        f.load();
         f.pick(0, "5");
-        f.form->portSettings().Timer2_Timer();
+        f.portSettings.Timer2_Timer();
         QVERIFY(f.messages.isEmpty());
         QCOMPARE(indicator(f), ColorCode::Red);
         QVERIFY(!timer2(f)->isActive());
 
         f.pick(0, "2");
         QCOMPARE(f.port->closeCount, 1);
-        f.form->portSettings().Timer2_Timer();
+        f.portSettings.Timer2_Timer();
         QCOMPARE(indicator(f), ColorCode::Green);
         QCOMPARE(f.port->openCalls.last().device, QStringLiteral("/dev/ttyS1"));
     }
 
     void ticksUnderTheMessageBoxDoNotStackBoxes()
     {
-        Form1Fixture f;
-        f.form->Form_Load();
+        SerialFixture f;
+        f.load();
         f.whileMessageShown = [&] {
             QVERIFY(timer2(f)->isActive());
-            f.form->portSettings().Timer2_Timer();
-            f.form->portSettings().Timer2_Timer();
+            f.portSettings.Timer2_Timer();
+            f.portSettings.Timer2_Timer();
         };
         f.find<QComboBox>("Combo1(4)")->setEditText("1.5");
         f.pick(3, "8");
-        f.form->portSettings().Timer2_Timer();
+        f.portSettings.Timer2_Timer();
         QCOMPARE(f.messages.size(), 1);
         QCOMPARE(f.port->openCalls.size(), 2);
         QVERIFY(!timer2(f)->isActive());
 
         f.pick(3, "8");
-        f.form->portSettings().Timer2_Timer();
+        f.portSettings.Timer2_Timer();
         QCOMPARE(f.messages.size(), 2);
     }
 
     void aLostPortTurnsTheIndicatorRedAtOnce()
     {
-        Form1Fixture f;
-        f.form->Form_Load();
+        SerialFixture f;
+        f.load();
         f.port->unplug();
         QCOMPARE(indicator(f), ColorCode::Red);
-        QCOMPARE(f.form->Comm1().portOpen(), std::optional(false));
+        QCOMPARE(f.comm1.portOpen(), std::optional(false));
     }
 };
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+
+struct SerialDevice
+{
+    QString device;      // "/dev/ttyUSB0"
+    QStringList typings; // what the port box takes for it: "ttyUSB0", then its stable /dev/serial/by-id paths
+
+    friend bool operator==(const SerialDevice &, const SerialDevice &) = default;
+};
+
+// The serial devices present now, from sysfs and /dev/serial/by-id under root; no device is ever opened,
+// since opening a port raises its modem lines and can reset the board on it.
+QList<SerialDevice> presentSerialDevices(const QString &root = QStringLiteral("/"));
+
+// The port box's help: the text typed and the device it names, then every present device and how to type it.
+QString portBoxHelp(const QString &typed, const QString &root = QStringLiteral("/"));
+
+// Writes the port box's help into its tooltip each time the tooltip is asked for, so it lists the devices
+// present at that moment.
+void keepPortBoxHelpFresh(QComboBox *box);

@@ -1,0 +1,31 @@
+#include "settingslist.h"
+
+#include <QLineEdit>
+#include <QWheelEvent>
+
+SettingsList::SettingsList(const QStringList &items, const QString &text, QWidget *parent) : QComboBox(parent)
+{
+    setEditable(true);
+    // Typed text must stay exactly as typed: no completion, and Enter must not grow the list.
+    setCompleter(nullptr);
+    setInsertPolicy(QComboBox::NoInsert);
+    addItems(items);
+    connect(this, &QComboBox::editTextChanged, this, &SettingsList::followText);
+    setEditText(text);
+}
+
+// When editing finishes (Enter, Tab, a click elsewhere, the list opening), QComboBox picks the item the text
+// names if that is not the current one. Keeping the current item on the named one leaves it nothing to pick,
+// and arrow keys and the open list start from the item shown.
+void SettingsList::followText(const QString &text)
+{
+    const int named = findText(text);
+    if (named >= 0 && named != currentIndex())
+        setCurrentIndex(named);
+}
+
+// A wheel turned while scrolling past a closed box would change the port without the operator meaning to.
+void SettingsList::wheelEvent(QWheelEvent *event)
+{
+    event->ignore();
+}

@@ -1,0 +1,134 @@
+#include "../form1fixture.h"
+
+#include "widgets/indicatorcircle.h"
+
+#include <QHelpEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+Q_DECLARE_METATYPE(SerialError)
+
+// What the window tells when asked: why the port is closed, where a row's reading came from, what is typed.
+class TestPassiveHelp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void portIndicatorTellsTheSettingsOrWhyItIsClosed_data()
+    {
+        QTest::addColumn<std::optional<SerialError>>("refusal");
+        QTest::addColumn<bool>("unplugged");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("detail");
+        const std::optional<SerialError> none;
+        QTest::newRow("open") << none << false << "открыт"
+                              << "/dev/ttyS0 — 9600,n,8,1";
+        QTest::newRow("no such device") << std::optional(SerialError::NoSuchDevice) << false << "закрыт"
+                                        << "/dev/ttyS0 — нет такого устройства";
+        QTest::newRow("busy") << std::optional(SerialError::Busy) << false << "закрыт"
+                              << "/dev/ttyS0 — занят другой программой";
+        QTest::newRow("no permission")
+            << std::optional(SerialError::NoPermission) << false << "закрыт"
+            << "/dev/ttyS0 — нет прав доступа: добавьте пользователя в группу dialout "
+               "(sudo adduser $USER dialout) и войдите в систему заново";
+        QTest::newRow("not a serial device") << std::optional(SerialError::NotATerminal) << false << "закрыт"
+                                             << "/dev/ttyS0 — это не последовательный порт";
+        QTest::newRow("settings refused by the device")
+            << std::optional(SerialError::SettingsRefused) << false << "закрыт"
+            << "/dev/ttyS0 — устройство не приняло настройки 9600,n,8,1";
+        QTest::newRow("connection lost")
+            << none << true << "закрыт"
+            << "/dev/ttyS0 — связь потеряна: устройство отключено или не отвечает";
+    }
+    void portIndicatorTellsTheSettingsOrWhyItIsClosed()
+    {
+        QFETCH(std::optional<SerialError>, refusal);
+        QFETCH(bool, unplugged);
+        QFETCH(QString, state);
+        QFETCH(QString, detail);
+        Form1Fixture f;
+        if (refusal)
+            f.port->openErrors.insert(QStringLiteral("/dev/ttyS0"), *refusal);
+        f.form->Form_Load();
+        if (unplugged)
+            f.port->unplug();
+        auto *Shape1 = f.find<IndicatorCircle>(QStringLiteral("Shape1"));
+        QCOMPARE(Shape1->accessibleName(), state);
+        QCOMPARE(Shape1->toolTip(), detail);
+        QCOMPARE(Shape1->accessibleDescription(), detail);
+    }
+
+    void aRowSaysWhenItRepeatsAnEarlierReading()
+    {
+        Form1Fixture f;
+        f.form->Form_Load();
+        QTime now(10, 0);
+        f.form->pollingCycle().clock = [&] { return now = now.addMSecs(1500); };
+        auto row = [&](int i) { return f.find<QLineEdit>(elementName("Text1", i)); };
+        auto indicator = [&](int i) { return f.find<IndicatorCircle>(elementName("Shape2", i)); };
+
+        f.port->feed("abc");
+        f.form->pollingCycle().Timer1_Timer();
+        const QString fresh = QStringLiteral("посылка от 10:00:01.500\n3 байта, в шестнадцатеричном виде");
+        QCOMPARE(row(0)->toolTip(), fresh);
+        QCOMPARE(indicator(0)->accessibleDescription(), fresh);
+        QCOMPARE(indicator(0)->accessibleName(), QStringLiteral("записана последней"));
+
+        f.port->unplug();
+        QTest::mouseClick(f.find<QPushButton>(QStringLiteral("Command5")), Qt::LeftButton);
+        f.form->pollingCycle().Timer1_Timer();
+        const QString repeat =
+            QStringLiteral("повтор посылки от 10:00:01.500 — порт закрыт\n3 байта, текстом");
+        QCOMPARE(row(1)->text(), QStringLiteral("abc"));
+        QCOMPARE(row(1)->toolTip(), repeat);
+        QCOMPARE(row(1)->accessibleDescription(), repeat);
+        QCOMPARE(indicator(1)->accessibleDescription(), repeat);
+        QCOMPARE(indicator(1)->accessibleName(), QStringLiteral("записана последней"));
+        QCOMPARE(indicator(0)->accessibleName(), QStringLiteral("пройдена"));
+        QCOMPARE(row(0)->toolTip(), fresh);
+    }
+
+    void aRowBeforeAnyReadingSaysThereWasNone()
+    {
+        Form1Fixture f;
+        f.port->devices.clear();
+        f.form->Form_Load();
+        f.form->pollingCycle().Timer1_Timer();
+        QCOMPARE(f.find<QLineEdit>(QStringLiteral("Text1(0)"))->toolTip(),
+                 QStringLiteral("посылок ещё не было — порт закрыт\n0 байт, в шестнадцатеричном виде"));
+    }
+
+    void aReadingCutAtTheBoundSaysSo()
+    {
+        Form1Fixture f;
+        f.form->Form_Load();
+        f.form->pollingCycle().clock = [] { return QTime(23, 59, 59, 999); };
+        f.port->feed(QByteArray(CommPort::ReceiveCapacity + 4464, 'x'));
+        f.form->pollingCycle().Timer1_Timer();
+        QCOMPARE(f.find<QLineEdit>(QStringLiteral("Text1(0)"))->toolTip(),
+                 QStringLiteral("посылка от 23:59:59.999\n65 536 байт, в шестнадцатеричном виде\n"
+                                "показаны первые 65 536 байт; не прочитано байт: 4 464"));
+    }
+
+    void portBoxHelpIsReadAfreshEachTimeItShows()
+    {
+        Form1Fixture f;
+        auto *box = f.find<QComboBox>(QStringLiteral("Combo1(0)"));
+        auto typeAndAskForHelp = [&](const QString &text) {
+            box->lineEdit()->clear();
+            QTest::keyClicks(box->lineEdit(), text);
+            QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(box->lineEdit(), &event);
+            return box->toolTip().section(QLatin1Char('\n'), 0, 1);
+        };
+        QCOMPARE(typeAndAskForHelp(QStringLiteral("port 2")),
+                 QStringLiteral("В поле порта набрано:\n«port 2» — нет такого устройства"));
+        QCOMPARE(
+            typeAndAskForHelp(QStringLiteral("/dev/kalvane-absent")),
+            QStringLiteral(
+                "В поле порта набрано:\n«/dev/kalvane-absent» — /dev/kalvane-absent: нет такого устройства"));
+    }
+};
+
+QTEST_MAIN(TestPassiveHelp)
+#include "tst_passivehelp.moc"
