@@ -5,6 +5,7 @@
 #include "widgets/clicksignal.h"
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 #include "windowicons.h"
 
 #include <QAction>
@@ -31,13 +32,15 @@ template <typename Statement> void guarded(Statement &&statement) noexcept
 
 Form1::Form1(Form1Services services, QWidget *parent)
     : QMainWindow(parent), c(buildForm1Layout(this)), m_dates(std::move(services.dates)),
-      m_comm1(std::move(services.backend)), m_portSettings(m_comm1, c.Combo1, c.Shape1, c.Timer2,
-                                                           [this, show = std::move(services.showMessage)](
-                                                               const QString &text) { show(this, text); }),
+      m_capture(std::move(services.capture)), m_comm1(std::move(services.backend)),
+      m_portSettings(
+          m_comm1, c.Combo1, c.Shape1, c.Timer2,
+          [this, show = std::move(services.showMessage)](const QString &text) { show(this, text); }),
       m_outputSignals(m_comm1, c.Command3, c.Command4, c.Command7, c.Command8),
       m_displayMode(c.Command5, c.Command6, c.Label3),
       m_pollingCycle(m_comm1, m_displayMode, c.Text2, c.Timer1, c.Text1, c.Shape2)
 {
+    m_comm1.setCapture(m_capture.get());
     wireEvents();
 }
 
@@ -59,6 +62,9 @@ void Form1::wireEvents()
     connect(c.Timer1, &QTimer::timeout, &m_pollingCycle, &PollingCycle::Timer1_Timer);
     connect(c.Command5, &QPushButton::clicked, &m_displayMode, &DisplayMode::Command5_Click);
     connect(c.Command6, &QPushButton::clicked, &m_displayMode, &DisplayMode::Command6_Click);
+
+    if (m_capture)
+        connect(m_capture.get(), &Capture::stopped, this, &Form1::showCaptureState);
 
     connect(c.mnu_Prog, &QAction::triggered, this, &Form1::mnu_Prog_Click);
     connect(ClickSignal::on(c.Frame4), &ClickSignal::clicked, this, &Form1::Frame4_Click);
@@ -97,6 +103,15 @@ void Form1::Form_Unload()
 {
     if (m_comm1.portOpen() == true)
         m_comm1.setPortOpen(false);
+    if (m_capture)
+        m_capture->close();
+}
+
+void Form1::showCaptureState()
+{
+    const QString text = m_capture->stateText();
+    c.Shape1->setToolTip(text);
+    c.Shape1->setAccessibleDescription(text);
 }
 
 void Form1::Make_Month_Genitive()

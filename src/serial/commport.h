@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 
+class Capture;
+
 // The window's one serial port, driven through properties as the handlers expect, over a swappable backend.
 class CommPort : public QObject
 {
@@ -29,17 +31,25 @@ public:
     void setRTSEnable(bool raised);
     // Every byte received since the last call, up to ReceiveCapacity; empty while closed.
     std::optional<QByteArray> input();
+    // Bytes that arrived for the last reading but found the receive buffer full, and were discarded; while
+    // bounded, only those that reached the system's queue are known.
+    qsizetype droppedAtLastInput() const { return m_droppedAtLastInput; }
+    // Why the last open failed or the port closed by itself; empty after a successful open.
+    std::optional<SerialError> lastFailure() const { return m_lastFailure; }
+
+    // Every byte read from the device from now on also goes to the capture, whatever the receive buffer
+    // keeps, so a capture reads unbounded.
+    void setCapture(Capture *capture)
+    {
+        m_capture = capture;
+        m_bounded = !capture;
+    }
     // Bounded (the default), the port stops reading once ReceiveCapacity bytes wait for input(), and input()
     // discards what piled up meanwhile: each call returns the first bytes that arrived after the previous
     // one, at no cost for the rest of a flood. Unbounded, every byte is read as it arrives.
     void setBoundedReading(bool bounded) { m_bounded = bounded; }
     // Bytes read from the device and waiting for input().
     qsizetype bytesWaiting() const { return m_received.size(); }
-    // Bytes that arrived for the last reading but found the receive buffer full, and were discarded; while
-    // bounded, only those that reached the system's queue are known.
-    qsizetype droppedAtLastInput() const { return m_droppedAtLastInput; }
-    // Why the last open failed or the port closed by itself; empty after a successful open.
-    std::optional<SerialError> lastFailure() const { return m_lastFailure; }
 
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
@@ -64,4 +74,5 @@ private:
     qsizetype m_dropped = 0;
     qsizetype m_droppedAtLastInput = 0;
     std::optional<SerialError> m_lastFailure;
+    Capture *m_capture = nullptr; // outlives the port
 };

@@ -145,6 +145,8 @@ void QtSerialBackend::close()
 {
     if (!m_port->isOpen())
         return;
+    // Closing discards what the kernel still holds: it is read first, so that a capture keeps every byte.
+    m_port->waitForReadyRead(0);
     // Qt puts back the termios it found at open, HUPCL included: a duplicate held across that makes the last
     // close ours, made after HUPCL is cleared again.
     const int held = ::fcntl(m_port->handle(), F_DUPFD_CLOEXEC, 0);
