@@ -120,11 +120,10 @@ void PollingCycle::describeRow(bool repeated)
     lines << byteCount(Rx_Data.size()) + (m_displayMode.Text_Mode != 0
                                               ? QStringLiteral(", текстом")
                                               : QStringLiteral(", в шестнадцатеричном виде"));
-    if (!m_dropped)
-        lines << QStringLiteral("показаны первые ") + byteCount(Rx_Data.size());
-    else if (*m_dropped > 0)
+    // The system's count leaves out what its driver still holds ahead of the queue: a lower bound.
+    if (m_dropped > 0)
         lines << QStringLiteral("показаны первые %1, отброшено не меньше %2 байт")
-                     .arg(byteCount(Rx_Data.size()), grouped(*m_dropped));
+                     .arg(byteCount(Rx_Data.size()), grouped(m_dropped));
     const QString note = lines.join(QLatin1Char('\n'));
     Text1[Row_Index]->setToolTip(note);
     Text1[Row_Index]->setAccessibleDescription(note);

@@ -46,5 +46,5 @@ private:
     std::array<QLineEdit *, 10> Text1;
     std::array<IndicatorCircle *, 10> Shape2;
     QTime m_readAt;
-    std::optional<qsizetype> m_dropped = 0;
+    qsizetype m_dropped = 0;
 };

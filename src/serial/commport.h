@@ -31,9 +31,9 @@ public:
     void setRTSEnable(bool raised);
     // Every byte received since the last call, up to ReceiveCapacity; empty while closed.
     std::optional<QByteArray> input();
-    // Bytes that arrived for the last reading but were discarded at the bound; empty when the reading reached
-    // the bound and the system cannot tell how many waited beyond it.
-    std::optional<qsizetype> droppedAtLastInput() const { return m_droppedAtLastInput; }
+    // Bytes that arrived for the last reading but found the receive buffer full, and were discarded; while
+    // bounded, only those that reached the system's queue are known.
+    qsizetype droppedAtLastInput() const { return m_droppedAtLastInput; }
     // Why the last open failed or the port closed by itself; empty after a successful open.
     std::optional<SerialError> lastFailure() const { return m_lastFailure; }
 
@@ -44,6 +44,7 @@ public:
         m_capture = capture;
         m_bounded = !capture;
     }
+    const Capture *capture() const { return m_capture; }
     // Bounded (the default), the port stops reading once ReceiveCapacity bytes wait for input(), and input()
     // discards what piled up meanwhile: each call returns the first bytes that arrived after the previous
     // one, at no cost for the rest of a flood. Unbounded, every byte is read as it arrives.
@@ -72,7 +73,7 @@ private:
     bool m_bounded = true;
     QByteArray m_received;
     qsizetype m_dropped = 0;
-    std::optional<qsizetype> m_droppedAtLastInput = 0;
+    qsizetype m_droppedAtLastInput = 0;
     std::optional<SerialError> m_lastFailure;
     Capture *m_capture = nullptr; // outlives the port
 };

@@ -50,7 +50,7 @@ QByteArray FakeBackend::readAvailable()
     return std::exchange(pending, {});
 }
 
-std::optional<qsizetype> FakeBackend::discardInput()
+qsizetype FakeBackend::discardInput()
 {
     return std::exchange(pending, {}).size();
 }

@@ -179,12 +179,12 @@ QByteArray QtSerialBackend::readAvailable()
     return m_port->readAll();
 }
 
-std::optional<qsizetype> QtSerialBackend::discardInput()
+qsizetype QtSerialBackend::discardInput()
 {
-    std::optional<qsizetype> discarded;
     int queued = 0;
-    if (::ioctl(m_port->handle(), FIONREAD, &queued) == 0)
-        discarded = m_port->bytesAvailable() + queued;
+    if (::ioctl(m_port->handle(), TIOCINQ, &queued) != 0)
+        queued = 0;
+    const qsizetype discarded = m_port->bytesAvailable() + queued;
     m_port->clear(QSerialPort::Input);
     // Qt may stop watching the device while its buffer is full; a read starts it again.
     m_port->readAll();
