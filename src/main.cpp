@@ -1,20 +1,52 @@
+#include "app/commandline.h"
 #include "app/form1.h"
 #include "app/messagebox.h"
 #include "app/shutdownsignals.h"
+#include "serial/demodevice.h"
 #include "serial/qtbackend.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    // Qt takes its own options (-platform and the like); the program has none, and ignores anything else.
+    // Read before the application object exists, so that help and errors need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const auto parsed = parseCommandLine(arguments);
+    if (const auto *exit = std::get_if<CommandLineExit>(&parsed)) {
+        std::fputs(exit->text.toLocal8Bit().constData(), exit->toStderr ? stderr : stdout);
+        return exit->status;
+    }
+    const auto &options = std::get<CommandLineOptions>(parsed);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvane"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
-    QApplication::setDesktopFileName(QStringLiteral("kalvane"));
+    QApplication::setDesktopFileName(QStringLiteral(KALVANE_APP_ID));
 
-    Form1 Form1({std::make_unique<QtSerialBackend>(), systemDateSource(), showModalMessage});
-    Form1.Form_Load();
+    // Declared before the window, so the instrument keeps sending until the port is closed.
+    std::unique_ptr<DemoDevice> demo;
+    QString port = options.port;
+    if (options.demo) {
+        demo = std::make_unique<DemoDevice>();
+        if (demo->path().isEmpty()) {
+            std::fprintf(stderr, "kalvane: псевдотерминал не создан: %s\n", qPrintable(demo->error()));
+            return 1;
+        }
+        port = demo->path();
+    }
+
+    DateSource dates = systemDateSource();
+    // Only scripts/screenshot sets this, so that the picture's title bar does not change with the day it was
+    // made.
+    const QDate pinned = QDate::fromString(qEnvironmentVariable("KALVANE_SCREENSHOT_DATE"), Qt::ISODate);
+    if (pinned.isValid())
+        dates.today = [pinned] { return pinned; };
+
+    Form1 Form1({std::make_unique<QtSerialBackend>(), std::move(dates), showModalMessage});
+    Form1.Form_Load(port);
     Form1.show();
     // Logout, shutdown and Ctrl+C close the window as its close button does; exit also ends the nested loop
     // of an open message box.

@@ -5,6 +5,7 @@
 #include "widgets/clicksignal.h"
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 #include "windowicons.h"
 
 #include <QAction>
@@ -31,13 +32,15 @@ template <typename Statement> void guarded(Statement &&statement) noexcept
 
 Form1::Form1(Form1Services services, QWidget *parent)
     : QMainWindow(parent), c(buildForm1Layout(this)), m_dates(std::move(services.dates)),
-      m_comm1(std::move(services.backend)), m_portSettings(m_comm1, c.Combo1, c.Shape1, c.Timer2,
-                                                           [this, show = std::move(services.showMessage)](
-                                                               const QString &text) { show(this, text); }),
+      m_capture(std::move(services.capture)), m_comm1(std::move(services.backend)),
+      m_portSettings(
+          m_comm1, c.Combo1, c.Shape1, c.Timer2,
+          [this, show = std::move(services.showMessage)](const QString &text) { show(this, text); }),
       m_outputSignals(m_comm1, c.Command3, c.Command4, c.Command7, c.Command8),
       m_displayMode(c.Command5, c.Command6, c.Label3),
       m_pollingCycle(m_comm1, m_displayMode, c.Text2, c.Timer1, c.Text1, c.Shape2)
 {
+    m_comm1.setCapture(m_capture.get());
     wireEvents();
 }
 
@@ -60,18 +63,29 @@ void Form1::wireEvents()
     connect(c.Command5, &QPushButton::clicked, &m_displayMode, &DisplayMode::Command5_Click);
     connect(c.Command6, &QPushButton::clicked, &m_displayMode, &DisplayMode::Command6_Click);
 
+    if (m_capture)
+        connect(m_capture.get(), &Capture::stopped, this, &Form1::showCaptureState);
+
     connect(c.mnu_Prog, &QAction::triggered, this, &Form1::mnu_Prog_Click);
     connect(ClickSignal::on(c.Frame4), &ClickSignal::clicked, this, &Form1::Frame4_Click);
     connect(ClickSignal::on(c.Image2), &ClickSignal::clicked, this, &Form1::Image2_Click);
     connect(ClickSignal::on(c.Text38->viewport()), &ClickSignal::clicked, this, &Form1::Text38_Click);
 }
 
-void Form1::Form_Load()
+void Form1::Form_Load(const QString &startPort)
 {
     QtWindowSystem windowSystem;
     Set_Window_Icons(this, QStringLiteral("Icon1"), true, windowSystem);
 
-    guarded([&] { m_comm1.setPortOpen(true); });
+    guarded([&] {
+        // A port text the component refuses opens nothing rather than falling back to the first port.
+        if (!startPort.isEmpty()) {
+            c.Combo1[0]->setEditText(startPort);
+            if (!m_comm1.setCommPort(startPort))
+                return;
+        }
+        m_comm1.setPortOpen(true);
+    });
     guarded([&] { m_portSettings.Show_Port_State(); });
     guarded([&] { m_displayMode.Command6_Click(); });
     guarded([&] { c.Command4->setBackColor(ColorCode::BrightGreen); });
@@ -89,6 +103,15 @@ void Form1::Form_Unload()
 {
     if (m_comm1.portOpen() == true)
         m_comm1.setPortOpen(false);
+    if (m_capture)
+        m_capture->close();
+}
+
+void Form1::showCaptureState()
+{
+    const QString text = m_capture->stateText();
+    c.Shape1->setToolTip(text);
+    c.Shape1->setAccessibleDescription(text);
 }
 
 void Form1::Make_Month_Genitive()

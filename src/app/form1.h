@@ -3,6 +3,7 @@
 #include "layout.h"
 #include "monitor/displaymode.h"
 #include "monitor/pollingcycle.h"
+#include "serial/capture.h"
 #include "serial/commport.h"
 #include "serial/outputsignals.h"
 #include "serial/portsettings.h"
@@ -19,6 +20,8 @@ struct Form1Services
     DateSource dates;
     // Must not return until the operator has dismissed the message.
     std::function<void(QWidget *parent, const QString &text)> showMessage;
+    // Where every byte read is kept; none when the operator asked for no capture.
+    std::unique_ptr<Capture> capture = {};
 };
 
 // The one window: owns the controls, the port and the subsystems, and routes every event to its handler.
@@ -29,7 +32,8 @@ class Form1 : public QMainWindow
 public:
     explicit Form1(Form1Services services, QWidget *parent = nullptr);
 
-    void Form_Load();
+    // A non-empty port text goes into the port box and is opened in place of the box's first port.
+    void Form_Load(const QString &startPort = {});
     void Form_Unload();
     void Make_Month_Genitive();
     void mnu_Prog_Click();
@@ -43,6 +47,7 @@ public:
     OutputSignals &outputSignals() { return m_outputSignals; }
     DisplayMode &displayMode() { return m_displayMode; }
     PollingCycle &pollingCycle() { return m_pollingCycle; }
+    Capture *capture() { return m_capture.get(); }
 
     QString Month_Genitive;
 
@@ -51,9 +56,11 @@ protected:
 
 private:
     void wireEvents();
+    void showCaptureState();
 
     Form1Controls c;
     DateSource m_dates;
+    std::unique_ptr<Capture> m_capture; // outlives the port that feeds it
     CommPort m_comm1;
     PortSettings m_portSettings;
     OutputSignals m_outputSignals;

@@ -1,5 +1,7 @@
 #include "commport.h"
 
+#include "capture.h"
+
 #include <utility>
 
 CommPort::CommPort(std::unique_ptr<SerialBackend> backend, QObject *parent)
@@ -37,8 +39,11 @@ bool CommPort::setSettings(const QString &text)
 bool CommPort::setPortOpen(bool open)
 {
     if (!open) {
-        if (m_open)
+        if (m_open) {
             m_backend->close();
+            if (m_capture)
+                m_capture->flush();
+        }
         m_open = false;
         m_received.clear();
         m_dropped = 0;
@@ -86,14 +91,21 @@ std::optional<QByteArray> CommPort::input()
         return std::nullopt;
     drainBackend();
     m_droppedAtLastInput = std::exchange(m_dropped, 0);
+    if (m_capture)
+        m_capture->flush();
+    // What waits beyond the bound arrived before this call, and a later call must not show it.
+    if (m_bounded && m_received.size() >= ReceiveCapacity)
+        m_backend->discardInput();
     return std::exchange(m_received, {});
 }
 
 void CommPort::drainBackend()
 {
-    if (!m_open)
+    if (!m_open || (m_bounded && m_received.size() >= ReceiveCapacity))
         return;
     const QByteArray bytes = m_backend->readAvailable();
+    if (m_capture)
+        m_capture->append(bytes);
     // A full buffer drops the newest bytes: memory stays bounded under a flood.
     const qsizetype room = ReceiveCapacity - m_received.size();
     m_received.append(bytes.left(room));

@@ -1,0 +1,110 @@
+#include "commandline.h"
+
+#include "serial/linesettings.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+// Qt reads these itself when the application object is made; they are accepted here so that they pass.
+const char *const qtOptionsWithValue[] = {"platform",
+                                          "platformpluginpath",
+                                          "platformtheme",
+                                          "plugin",
+                                          "qwindowgeometry",
+                                          "qwindowicon",
+                                          "qwindowtitle",
+                                          "geometry",
+                                          "title",
+                                          "display",
+                                          "name",
+                                          "style",
+                                          "stylesheet",
+                                          "session",
+                                          "qmljsdebugger",
+                                          "visual"};
+const char *const qtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+
+QString usageText(const QList<QCommandLineOption> &options)
+{
+    QString text =
+        QStringLiteral("Использование: kalvane [параметры] [ПОРТ]\n"
+                       "Монитор одного последовательного порта.\n\n"
+                       "Аргументы:\n"
+                       "  ПОРТ              порт, который открывается при запуске вместо порта 1,\n"
+                       "                    как его принимает поле порта: 3, ttyUSB0, /dev/ttyACM0,\n"
+                       "                    /dev/serial/by-id/…\n\n"
+                       "Параметры:\n");
+    for (const QCommandLineOption &option : options) {
+        if (option.flags() & QCommandLineOption::HiddenFromHelp)
+            continue;
+        QStringList names;
+        for (const QString &name : option.names())
+            names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+        QString left = names.join(QStringLiteral(", "));
+        if (!option.valueName().isEmpty())
+            left += QLatin1Char(' ') + option.valueName();
+        QString description = option.description();
+        description.replace(QLatin1Char('\n'), QStringLiteral("\n") + QString(20, QLatin1Char(' ')));
+        text += QStringLiteral("  %1  %2\n").arg(left, -16).arg(description);
+    }
+    text += QStringLiteral("\nПринимаются и стандартные параметры Qt, например -platform offscreen или\n"
+                           "-style fusion (см. документацию QApplication).\n");
+    return text;
+}
+
+} // namespace
+
+std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    // Qt's own options are written with one dash ("-platform"), so every word is a long option.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("показать эту справку и выйти"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("показать версию и выйти"));
+    const QCommandLineOption demo(QStringLiteral("demo"),
+                                  QStringLiteral("открыть вместо порта псевдотерминал, в который пишет\n"
+                                                 "встроенный образец прибора; устройство не нужно"));
+    QList<QCommandLineOption> options{demo, help, version};
+    for (const char *name : qtOptionsWithValue)
+        options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+    for (const char *name : qtFlags)
+        options << QCommandLineOption(QString::fromLatin1(name));
+    for (QCommandLineOption &option : options) {
+        if (option.description().isEmpty())
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+
+    const QString usage = usageText(options);
+    const auto usageError = [&](const QString &reason) {
+        return CommandLineExit{2, QStringLiteral("kalvane: %1\n\n").arg(reason) + usage, true};
+    };
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return usageError(unknown.isEmpty()
+                              ? QStringLiteral("параметру не хватает значения")
+                              : QStringLiteral("неизвестный параметр «%1%2»")
+                                    .arg(unknown.first().size() == 1 ? "-" : "--", unknown.first()));
+    }
+    if (parser.isSet(help))
+        return CommandLineExit{0, usage};
+    if (parser.isSet(version))
+        return CommandLineExit{0, QStringLiteral("Kalvane 1.0\n")};
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1)
+        return usageError(QStringLiteral("лишний аргумент «%1»").arg(positional.at(1)));
+    CommandLineOptions result;
+    result.demo = parser.isSet(demo);
+    if (!positional.isEmpty()) {
+        if (result.demo)
+            return usageError(QStringLiteral("--demo и ПОРТ вместе не указываются"));
+        result.port = positional.first();
+        if (!portDeviceName(result.port))
+            return usageError(QStringLiteral("недопустимый порт «%1»").arg(result.port));
+    }
+    return result;
+}

@@ -1,0 +1,107 @@
+#include "../form1fixture.h"
+#include "app/commandline.h"
+#include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
+
+#include <QTest>
+
+// The command line's answers without a window, and start-up on a port named there.
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void endsAtOnceWithItsStatus_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("toStderr");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("help") << QStringList{"--help"} << 0 << false << "Использование: kalvane";
+        QTest::newRow("short help") << QStringList{"-h"} << 0 << false << "--demo";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << false << "Kalvane 1.0\n";
+        QTest::newRow("help beside a port") << QStringList{"--help", "3"} << 0 << false << "ПОРТ";
+        QTest::newRow("unknown option")
+            << QStringList{"--bogus"} << 2 << true << "неизвестный параметр «--bogus»";
+        QTest::newRow("unknown short option") << QStringList{"-x", "3"} << 2 << true << "Использование";
+        QTest::newRow("two ports") << QStringList{"3", "4"} << 2 << true << "лишний аргумент «4»";
+        QTest::newRow("demo and a port") << QStringList{"--demo", "3"} << 2 << true << "--demo";
+        QTest::newRow("port outside /dev")
+            << QStringList{"/dev/../etc/passwd"} << 2 << true << "недопустимый";
+        QTest::newRow("Qt option without its value") << QStringList{"-platform"} << 2 << true << "значения";
+    }
+
+    void endsAtOnceWithItsStatus()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(bool, toStderr);
+        QFETCH(QString, expected);
+
+        const auto parsed = parseCommandLine(QStringList{"kalvane"} + arguments);
+        const auto *exit = std::get_if<CommandLineExit>(&parsed);
+        QVERIFY(exit);
+        QCOMPARE(exit->status, status);
+        QCOMPARE(exit->toStderr, toStderr);
+        QVERIFY2(exit->text.contains(expected), qPrintable(exit->text));
+    }
+
+    void startsTheWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<bool>("demo");
+
+        QTest::newRow("nothing") << QStringList{} << QString() << false;
+        QTest::newRow("port number") << QStringList{"3"} << "3" << false;
+        QTest::newRow("bare device name") << QStringList{"ttyUSB0"} << "ttyUSB0" << false;
+        QTest::newRow("stable path") << QStringList{"/dev/serial/by-id/usb-x"} << "/dev/serial/by-id/usb-x"
+                                     << false;
+        QTest::newRow("demo") << QStringList{"--demo"} << QString() << true;
+        QTest::newRow("Qt's options pass")
+            << QStringList{"-platform", "offscreen", "-style", "fusion", "-reverse", "ttyACM0"} << "ttyACM0"
+            << false;
+    }
+
+    void startsTheWindow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, port);
+        QFETCH(bool, demo);
+
+        const auto parsed = parseCommandLine(QStringList{"kalvane"} + arguments);
+        const auto *options = std::get_if<CommandLineOptions>(&parsed);
+        QVERIFY(options);
+        QCOMPARE(options->port, port);
+        QCOMPARE(options->demo, demo);
+    }
+
+    void startUpOpensTheNamedPortInsteadOfTheFirst()
+    {
+        Form1Fixture f;
+        f.form->Form_Load(QStringLiteral("2"));
+
+        QCOMPARE(f.find<QComboBox>("Combo1(0)")->currentText(), QStringLiteral("2"));
+        QCOMPARE(f.port->openCalls.size(), 1);
+        QCOMPARE(f.port->openCalls.first().device, QStringLiteral("/dev/ttyS1"));
+        QCOMPARE(f.find<IndicatorCircle>("Shape1")->backColor(), ColorCode::Green);
+
+        f.pick(1, QStringLiteral("19200"));
+        f.form->portSettings().Timer2_Timer();
+        QCOMPARE(f.port->openCalls.last().device, QStringLiteral("/dev/ttyS1"));
+    }
+
+    void aRefusedStartPortOpensNothing()
+    {
+        Form1Fixture f;
+        f.form->Form_Load(QStringLiteral("/dev/../dev/ttyS0"));
+
+        QVERIFY(f.port->openCalls.isEmpty());
+        QCOMPARE(f.find<IndicatorCircle>("Shape1")->backColor(), ColorCode::Red);
+        QVERIFY(f.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"

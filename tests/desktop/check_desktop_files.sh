@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Validates the desktop entry, the AppStream data and the man page; any error, warning or hint fails.
+# usage: check_desktop_files.sh DESKTOP_ENTRY METAINFO MAN_PAGE
+set -uo pipefail
+status=0
+check() { # what, command...
+  local what=$1 output
+  shift
+  if ! output=$("$@" 2>&1) || [[ -n $output ]]; then
+    echo "$what: ${output:-exit status not zero}"
+    status=1
+  fi
+}
+check "$1" desktop-file-validate "$1"
+check "$2" bash -c 'appstreamcli validate --no-net --pedantic "$1" | grep -v "^✔ Validation was successful.$"; \
+  test "${PIPESTATUS[0]}" = 0' - "$2"
+check "$3" groff -ww -man -Tutf8 -z "$3"
+exit $status
