@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <sys/resource.h>
 #include <thread>
@@ -36,6 +37,28 @@ long maxRssKiB()
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+long currentRssKiB()
+{
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+long openDescriptors()
+{
+    std::error_code error;
+    long count = 0;
+    for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end;
+         it.increment(error))
+        ++count;
+    return count;
 }
 
 int hexDigit(QChar c)
@@ -100,34 +123,54 @@ int main(int argc, char *argv[])
 
     const Form1Controls &c = window.controls();
     PollingCycle &cycle = window.pollingCycle();
-    QByteArray received;
+    // Checked as they come rather than kept: an hour of bytes would swamp the memory being watched.
+    qsizetype received = 0;
+    bool inOrder = true;
     int ticks = 0;
     int malformedRows = 0;
     qsizetype largestReading = 0;
     bool writerDone = false;
     int ticksSinceDone = 0;
     int emptyTicksInARow = 0;
+    // Counted on the first tick: until the event loop runs, start-up still holds files it is reading.
+    long descriptorsBefore = 0;
+    long descriptorsAfter = 0;
     // Connected after the window's own handler, so it sees the row that tick has just written.
     QObject::connect(c.Timer1, &QTimer::timeout, &app, [&] {
-        ++ticks;
+        if (++ticks == 1)
+            descriptorsBefore = openDescriptors();
         const int row = (cycle.Row_Index + 9) % 10;
         const auto parsed = parseHexRow(c.Text1[row]->text());
         const bool wellFormed = parsed && c.Label3[row]->text() == QString::number(parsed->size());
         if (!wellFormed)
             ++malformedRows;
         const QByteArray bytes = wellFormed ? *parsed : QByteArray();
-        received += bytes;
+        inOrder = inOrder && QByteArrayView(sent).sliced(received).startsWith(bytes);
+        received += bytes.size();
         largestReading = std::max(largestReading, bytes.size());
         emptyTicksInARow = bytes.isEmpty() ? emptyTicksInARow + 1 : 0;
         // A closed port repeats its last reading on every tick, so the line may never fall quiet.
         if (writerDone && (emptyTicksInARow == 3 || ++ticksSinceDone == 50)) {
             cycle.Command2_Click();
+            // Counted before quitting, which closes the window and with it the port.
+            descriptorsAfter = openDescriptors();
             app.quit();
         }
     });
 
     c.Text2->setText(QStringLiteral("100"));
     cycle.Command1_Click();
+
+    // Growth is judged from the first minute on, once the heap and Qt's caches have settled.
+    QList<long> rssEachMinute;
+    QTimer minute;
+    QObject::connect(&minute, &QTimer::timeout, &app, [&] {
+        rssEachMinute << currentRssKiB();
+        std::printf("minute %lld  rss %ld KiB  descriptors %ld\n",
+                    static_cast<long long>(rssEachMinute.size()), rssEachMinute.last(), openDescriptors());
+        std::fflush(stdout);
+    });
+    minute.start(std::chrono::minutes(1));
 
     double writerCpu = 0;
     const double cpuStart = cpuSeconds(RUSAGE_SELF);
@@ -155,16 +198,33 @@ int main(int argc, char *argv[])
         writerDone = true;
     });
     app.exec();
+    minute.stop();
 
-    const bool intact = received == sent && malformedRows == 0 && messages.isEmpty();
+    const bool intact = inOrder && received == sent.size() && malformedRows == 0 && messages.isEmpty();
+    long rssLow = 0;
+    long rssHigh = 0;
+    if (!rssEachMinute.isEmpty()) {
+        const auto [low, high] = std::minmax_element(rssEachMinute.cbegin(), rssEachMinute.cend());
+        rssLow = *low;
+        rssHigh = *high;
+    }
+    const long rssDrift = rssEachMinute.isEmpty()
+                              ? 0
+                              : std::max(rssHigh - rssEachMinute.first(), rssEachMinute.first() - rssLow);
+    const bool flat = rssDrift <= 1024 && descriptorsAfter == descriptorsBefore;
     std::printf(
         "seconds %.3f  ticks %d  bytes sent %lld  received %lld  largest reading %lld  malformed rows %d  "
         "messages %lld\n",
-        wallUsed, ticks, static_cast<long long>(sent.size()), static_cast<long long>(received.size()),
+        wallUsed, ticks, static_cast<long long>(sent.size()), static_cast<long long>(received),
         static_cast<long long>(largestReading), malformedRows, static_cast<long long>(messages.size()));
     std::printf(
         "cpu %.3f s = %.2f %% of one core (writer thread %.3f s; without it %.2f %%)  max rss %ld KiB\n",
         cpuUsed, 100 * cpuUsed / wallUsed, writerCpu, 100 * (cpuUsed - writerCpu) / wallUsed, maxRssKiB());
+    std::printf(
+        "rss each minute %ld..%ld KiB, at most %ld KiB from the first minute's %ld KiB  descriptors %ld "
+        "before, %ld after\n",
+        rssLow, rssHigh, rssDrift, rssEachMinute.value(0), descriptorsBefore, descriptorsAfter);
     std::printf("%s\n", intact ? "every byte arrived once, in order" : "BYTES LOST, DUPLICATED OR REORDERED");
-    return intact ? 0 : 1;
+    std::printf("%s\n", flat ? "memory and descriptors flat" : "MEMORY OR DESCRIPTORS GREW");
+    return intact && flat ? 0 : 1;
 }

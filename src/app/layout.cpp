@@ -105,9 +105,10 @@ Form1Controls buildForm1Layout(QMainWindow *window)
     Form1Controls c{};
     window->setObjectName(QStringLiteral("Form1"));
     window->setWindowTitle(QStringLiteral("Kalvane v1.0"));
-    // The design was drawn for an 8-point interface font: a larger desktop default would clip the captions.
-    QFont font = window->font();
-    font.setPixelSize(10);
+    // The design was drawn for an 8-point font at 96 dots per inch, as its pixels are: PT Sans, made for
+    // Cyrillic, at 11 px (8¼ pt) shows every caption whole.
+    QFont font(QStringLiteral("PT Sans"));
+    font.setPixelSize(11);
     // Readings are hex digits and plain letters: shaping them through HarfBuzz was most of every tick's cost.
     font.setStyleStrategy(QFont::PreferNoShaping);
     window->setFont(font);

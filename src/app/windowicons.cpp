@@ -46,9 +46,11 @@ QPixmap QtWindowSystem::loadIcon(const QString &name, QSize size)
     QDirIterator icons(QStringLiteral(":/icons"));
     while (icons.hasNext()) {
         const QFileInfo file(icons.next());
-        if (file.completeBaseName().compare(name, Qt::CaseInsensitive) == 0)
-            return QPixmap::fromImage(
-                QImage(file.filePath()).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        if (file.completeBaseName().compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (m_decodedPath != file.filePath())
+            m_decoded = QImage(m_decodedPath = file.filePath());
+        return QPixmap::fromImage(m_decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
@@ -37,6 +38,11 @@ public:
     // The name matches an icon under :/icons whatever its letter case, as resource names do on Windows.
     QPixmap loadIcon(const QString &name, QSize size) override;
     void setIcon(QWidget *window, IconKind kind, const QPixmap &image) override;
+
+private:
+    // The large and the small icon come from one picture, decoded once.
+    QString m_decodedPath;
+    QImage m_decoded;
 };
 
 // Sets the large and the small icon on the window and, when alsoTopOwner is true, first on its top owner.

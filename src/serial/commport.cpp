@@ -90,15 +90,18 @@ std::optional<QByteArray> CommPort::input()
     if (!m_open)
         return std::nullopt;
     drainBackend();
+    m_droppedAtLastInput = std::exchange(m_dropped, 0);
     if (m_capture)
         m_capture->flush();
-    m_droppedAtLastInput = std::exchange(m_dropped, 0);
+    // What waits beyond the bound arrived before this call, and a later call must not show it.
+    if (m_bounded && m_received.size() >= ReceiveCapacity)
+        m_backend->discardInput();
     return std::exchange(m_received, {});
 }
 
 void CommPort::drainBackend()
 {
-    if (!m_open)
+    if (!m_open || (m_bounded && m_received.size() >= ReceiveCapacity))
         return;
     const QByteArray bytes = m_backend->readAvailable();
     if (m_capture)

@@ -29,7 +29,7 @@ public:
     std::optional<bool> portOpen() const;
     void setDTREnable(bool raised);
     void setRTSEnable(bool raised);
-    // Every byte received since the last call; empty while closed.
+    // Every byte received since the last call, up to ReceiveCapacity; empty while closed.
     std::optional<QByteArray> input();
     // Bytes that arrived for the last reading but found the receive buffer full, and were discarded.
     qsizetype droppedAtLastInput() const { return m_droppedAtLastInput; }
@@ -37,9 +37,19 @@ public:
     std::optional<SerialError> lastFailure() const { return m_lastFailure; }
 
     // Every byte read from the device from now on also goes to the capture, whatever the receive buffer
-    // keeps.
-    void setCapture(Capture *capture) { m_capture = capture; }
+    // keeps, so a capture reads unbounded.
+    void setCapture(Capture *capture)
+    {
+        m_capture = capture;
+        m_bounded = !capture;
+    }
     const Capture *capture() const { return m_capture; }
+    // Bounded (the default), the port stops reading once ReceiveCapacity bytes wait for input(), and input()
+    // discards what piled up meanwhile: each call returns the first bytes that arrived after the previous
+    // one, at no cost for the rest of a flood. Unbounded, every byte is read as it arrives.
+    void setBoundedReading(bool bounded) { m_bounded = bounded; }
+    // Bytes read from the device and waiting for input().
+    qsizetype bytesWaiting() const { return m_received.size(); }
 
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
@@ -59,6 +69,7 @@ private:
     bool m_open = false;
     bool m_dtr = false;
     bool m_rts = false;
+    bool m_bounded = true;
     QByteArray m_received;
     qsizetype m_dropped = 0;
     qsizetype m_droppedAtLastInput = 0;

@@ -50,6 +50,11 @@ QByteArray FakeBackend::readAvailable()
     return std::exchange(pending, {});
 }
 
+void FakeBackend::discardInput()
+{
+    pending.clear();
+}
+
 void FakeBackend::feed(const QByteArray &bytes)
 {
     if (!opened)

@@ -8,7 +8,9 @@ namespace {
 
 std::optional<qint64> wholeNumber(const QString &text)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
+    // Anchored as a whole: a plain "$" would also match before a final line feed.
+    static const QRegularExpression digits(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,10}")));
     if (!digits.match(text).hasMatch())
         return std::nullopt;
     return text.toLongLong();
@@ -76,8 +78,12 @@ std::optional<QString> portDeviceName(const QString &text)
         return QStringLiteral("/dev/ttyS%1").arg(*number - 1);
 #endif
     }
-    static const QRegularExpression bareName(QStringLiteral("^[A-Za-z][A-Za-z0-9_.-]*$"));
-    static const QRegularExpression path(QStringLiteral("^/[^\\s]*[^/\\s]$"));
+    static const QRegularExpression bareName(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z][A-Za-z0-9_.-]*")));
+    // No blank of any script, and no control character: a NUL would cut the path short at open.
+    static const QRegularExpression path(
+        QRegularExpression::anchoredPattern(QStringLiteral("/[^\\s\\p{Cc}]*[^/\\s\\p{Cc}]")),
+        QRegularExpression::UseUnicodePropertiesOption);
     if (bareName.match(text).hasMatch())
         return QStringLiteral("/dev/") + text;
     if (path.match(text).hasMatch() && !text.split(QLatin1Char('/')).contains(QStringLiteral("..")))

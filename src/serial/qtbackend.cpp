@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr qint64 ReadAhead = 64 * 1024;
+
 SerialError errorFromErrno(int error)
 {
     switch (error) {
@@ -76,6 +78,9 @@ void keepLinesAtLastClose(int fd)
 
 QtSerialBackend::QtSerialBackend(QObject *parent) : SerialBackend(parent), m_port(new QSerialPort(this))
 {
+    // Bounded, so that a reader that stops taking bytes stops the reads too and leaves the rest to the
+    // system.
+    m_port->setReadBufferSize(ReadAhead);
     connect(m_port, &QSerialPort::readyRead, this, &SerialBackend::readyRead);
     // A hung-up or vanished device fails every read, and on a read error Qt 6.4 keeps the port open with its
     // notifier firing; the port is closed from the event loop, as closing inside Qt's own read is unsafe.
@@ -171,4 +176,11 @@ void QtSerialBackend::setRts(bool raised)
 QByteArray QtSerialBackend::readAvailable()
 {
     return m_port->readAll();
+}
+
+void QtSerialBackend::discardInput()
+{
+    m_port->clear(QSerialPort::Input);
+    // Qt may stop watching the device while its buffer is full; a read starts it again.
+    m_port->readAll();
 }

@@ -2,11 +2,14 @@
 
 #include "colorcode.h"
 
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
 ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *parent)
     : QPushButton(caption, parent), m_backColor(backColor)
 {
     setCheckable(true);
-    applyBackColor();
+    setChecked(m_backColor == ColorCode::BrightGreen);
 }
 
 void ColorButton::setBackColor(quint32 code)
@@ -14,15 +17,23 @@ void ColorButton::setBackColor(quint32 code)
     if (code == m_backColor)
         return;
     m_backColor = code;
-    applyBackColor();
+    setChecked(m_backColor == ColorCode::BrightGreen);
+    update();
 }
 
-void ColorButton::applyBackColor()
+// Fusion would shade a palette colour with a gradient, and a style sheet brings a font of its own: the face
+// is painted flat here, and the caption by the style in the window's font.
+void ColorButton::paintEvent(QPaintEvent *)
 {
-    setChecked(m_backColor == ColorCode::BrightGreen);
-    // A palette colour gets a gradient from Fusion; a style sheet with a border paints it flat.
-    setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid %2; }"
-                                 "QPushButton:focus { border: 2px solid %3; }")
-                      .arg(colorFromCode(m_backColor).name(), palette().color(QPalette::Mid).name(),
-                           palette().color(QPalette::Highlight).name()));
+    QStylePainter painter(this);
+    painter.fillRect(rect(), colorFromCode(m_backColor));
+    const int border = hasFocus() ? 2 : 1;
+    painter.setPen(QPen(palette().color(hasFocus() ? QPalette::Highlight : QPalette::Mid), border));
+    painter.drawRect(QRectF(rect()).adjusted(border / 2.0, border / 2.0, -border / 2.0, -border / 2.0));
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    // The colour shows the choice; a checked caption is not drawn as pressed in.
+    option.state &= ~QStyle::State_On;
+    option.rect = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    painter.drawControl(QStyle::CE_PushButtonLabel, option);
 }

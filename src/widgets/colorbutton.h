@@ -15,11 +15,10 @@ public:
     void setBackColor(quint32 code);
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     // A press performs the button's action only; the state follows the colour that action gives.
     void nextCheckState() override {}
 
 private:
-    void applyBackColor();
-
     quint32 m_backColor;
 };

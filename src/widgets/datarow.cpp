@@ -1,5 +1,6 @@
 #include "datarow.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -12,10 +13,57 @@ constexpr int HorizontalMargin = 2;
 
 } // namespace
 
+DataRow::DataRow(QWidget *parent) : QLineEdit(parent)
+{
+    // At rest the echo is hidden, which leaves the text whole but gives Qt's layout an empty string.
+    connect(this, &QLineEdit::cursorPositionChanged, this, &DataRow::rest);
+    connect(this, &QLineEdit::selectionChanged, this, &DataRow::rest);
+    rest();
+}
+
+bool DataRow::atRest() const
+{
+    return !hasFocus() && cursorPosition() == 0 && !hasSelectedText();
+}
+
+void DataRow::rest()
+{
+    // An assistive technology reads a hidden-echo edit as an empty password field.
+    if (atRest() && !QAccessible::isActive())
+        setEchoMode(NoEcho);
+}
+
+void DataRow::wake()
+{
+    setEchoMode(Normal);
+}
+
+void DataRow::focusInEvent(QFocusEvent *event)
+{
+    wake();
+    QLineEdit::focusInEvent(event);
+}
+
+void DataRow::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    rest();
+}
+
+void DataRow::mousePressEvent(QMouseEvent *event)
+{
+    // A row that takes no focus is still clicked into, and the click finds its place in the laid-out text.
+    wake();
+    QLineEdit::mousePressEvent(event);
+}
+
 void DataRow::paintEvent(QPaintEvent *event)
 {
     // Editing, or scrolled away from the start: QLineEdit's own painting is the one that knows the cursor.
-    if (hasFocus() || cursorPosition() != 0 || hasSelectedText() || echoMode() != Normal) {
+    if (QAccessible::isActive())
+        wake();
+    if (!atRest()) {
+        wake();
         QLineEdit::paintEvent(event);
         return;
     }

@@ -2,15 +2,24 @@
 
 #include <QLineEdit>
 
-// A data row: an ordinary line edit, except that at rest it paints only the start of a long reading.
-// QLineEdit measures and draws its whole text on every paint, and a reading can be 192 Ki characters.
+// A data row: an ordinary line edit that holds the whole reading, but lays out and paints only the start of
+// it until the operator reaches into the row. QLineEdit lays out every character of its text (some 36 bytes
+// each), and a reading can be 192 Ki characters.
 class DataRow : public QLineEdit
 {
     Q_OBJECT
 
 public:
-    using QLineEdit::QLineEdit;
+    explicit DataRow(QWidget *parent = nullptr);
 
 protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool atRest() const;
+    void rest();
+    void wake();
 };

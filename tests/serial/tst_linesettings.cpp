@@ -56,6 +56,7 @@ private slots:
                                  "9600,n,8,3",
                                  "9600;n;8;1"})
             QTest::newRow(*text ? text : "empty") << QString::fromLatin1(text);
+        QTest::newRow("line feed after the stop bits") << QStringLiteral("9600,n,8,1\n");
     }
     void refusesSettings()
     {
@@ -89,6 +90,12 @@ private slots:
         QTest::newRow("refused: climbs out of /dev") << "/dev/../etc/passwd" << QString();
         QTest::newRow("refused: root alone") << "/" << QString();
         QTest::newRow("refused: trailing slash") << "/dev/" << QString();
+        QTest::newRow("refused: line feed after a number") << "1\n" << QString();
+        QTest::newRow("refused: line feed after a name") << "ttyUSB0\n" << QString();
+        QTest::newRow("refused: line feed after a path") << "/dev/ttyUSB0\n" << QString();
+        QTest::newRow("refused: ideographic space in a path") << "/dev/tty\u3000S0" << QString();
+        QTest::newRow("refused: no-break space in a path") << "/dev/tty\u00A0S0" << QString();
+        QTest::newRow("refused: NUL in a path") << QStringLiteral("/dev/ttyS0\0x") << QString();
     }
     void portDevice()
     {

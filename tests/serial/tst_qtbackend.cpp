@@ -225,11 +225,50 @@ private slots:
         QCOMPARE(received, stream);
     }
 
+    // A tick takes the first bytes up to the bound; what arrived beyond them is never shown, and nothing
+    // after.
+    void aFullReadingDiscardsOnlyWhatArrivedBeforeIt_data()
+    {
+        QTest::addColumn<qsizetype>("beyond");
+        QTest::newRow("exactly the bound") << qsizetype(0);
+        QTest::newRow("beyond it, held by Qt") << qsizetype(1000);
+        QTest::newRow("beyond Qt's buffer, in the system's queue") << qsizetype(65536 + 2000);
+    }
+    void aFullReadingDiscardsOnlyWhatArrivedBeforeIt()
+    {
+        QFETCH(qsizetype, beyond);
+        PtyPair pty;
+        QVERIFY(::fcntl(pty.master(), F_SETFL, O_NONBLOCK) == 0);
+        CommPort comm(std::make_unique<QtSerialBackend>());
+        QVERIFY(comm.setCommPort(pty.slavePath));
+        QVERIFY(comm.setPortOpen(true));
+
+        const QByteArray flood = sequence(CommPort::ReceiveCapacity + beyond);
+        qsizetype sent = 0;
+        const auto writeSome = [&] {
+            const ssize_t written = ::write(pty.master(), flood.constData() + sent, flood.size() - sent);
+            sent += std::max<ssize_t>(written, 0);
+            return sent == flood.size();
+        };
+        QTRY_VERIFY(writeSome());
+        QTRY_COMPARE(comm.bytesWaiting(), CommPort::ReceiveCapacity);
+        QCOMPARE(comm.input().value_or(QByteArray()), flood.first(CommPort::ReceiveCapacity));
+
+        const QByteArray next(3000, '\xA5');
+        QVERIFY(pty.writeAll(next));
+        // Read as they arrive, not only at the next tick.
+        QTRY_COMPARE(comm.bytesWaiting(), next.size());
+        QCOMPARE(comm.input(), std::optional(next));
+    }
+
+    // Unbounded, as a capture of every byte needs it: the port reads on, and memory stays bounded all the
+    // same.
     void floodKeepsMemoryBounded()
     {
         PtyPair pty;
         QVERIFY(::fcntl(pty.master(), F_SETFL, O_NONBLOCK) == 0);
         CommPort comm(std::make_unique<QtSerialBackend>());
+        comm.setBoundedReading(false);
         QVERIFY(comm.setCommPort(pty.slavePath));
         QVERIFY(comm.setPortOpen(true));
         const QByteArray stream = sequence(16 * 1024 * 1024);

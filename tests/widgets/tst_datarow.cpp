@@ -1,5 +1,7 @@
 #include "widgets/datarow.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTest>
 
 // A data row at rest must look exactly like the line edit it stands in for.
@@ -42,6 +44,34 @@ private slots:
         const QString reading = QStringLiteral(" 00").repeated(65536);
         row.setText(reading);
         QCOMPARE(row.text(), reading);
+    }
+
+    void clickSelectAllAndCopyReachTheWholeReading()
+    {
+        QWidget window;
+        QLineEdit plain(&window);
+        DataRow row(&window);
+        const QString reading = QStringLiteral(" 0D 0A 41").repeated(20000);
+        for (QLineEdit *edit : {&plain, static_cast<QLineEdit *>(&row)}) {
+            edit->setGeometry(0, 0, 609, 23);
+            edit->setMaxLength(std::numeric_limits<int>::max());
+            edit->setText(reading);
+            edit->setCursorPosition(0);
+        }
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QTest::mouseClick(&plain, Qt::LeftButton, {}, QPoint(300, 11));
+        QTest::mouseClick(&row, Qt::LeftButton, {}, QPoint(300, 11));
+        QVERIFY(row.hasFocus());
+        QVERIFY(row.cursorPosition() > 0);
+        QCOMPARE(row.cursorPosition(), plain.cursorPosition());
+
+        QTest::keyClick(&row, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&row, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), reading);
+        QTest::keyClick(&row, Qt::Key_End);
+        QCOMPARE(row.cursorPosition(), reading.size());
     }
 };
 

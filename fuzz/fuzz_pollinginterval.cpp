@@ -1,0 +1,27 @@
+#include "check.h"
+
+#include "monitor/pollingcycle.h"
+
+#include <cstring>
+
+// An accepted interval is the decimal number typed (blanks around it and leading zeros aside), from 1 ms to
+// the timer's limit; every such number, printed, is accepted as itself.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    if (const auto interval = parsePollingInterval(text)) {
+        FUZZ_CHECK(*interval >= 1);
+        QString digits = text.trimmed();
+        while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
+            digits.remove(0, 1);
+        FUZZ_CHECK(digits == QString::number(*interval));
+    }
+    if (size >= 4) {
+        qint32 value = 0;
+        std::memcpy(&value, data, sizeof value);
+        const auto expected = value >= 1 ? std::optional(int(value)) : std::nullopt;
+        FUZZ_CHECK(parsePollingInterval(QString::number(value)) == expected);
+        FUZZ_CHECK(parsePollingInterval(QStringLiteral(" %1\t").arg(value)) == expected);
+    }
+    return 0;
+}

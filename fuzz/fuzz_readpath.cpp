@@ -1,0 +1,60 @@
+#include "check.h"
+
+#include "serial/commport.h"
+#include "serial/fakebackend.h"
+
+namespace {
+
+// Position-dependent bytes, so that a byte repeated, skipped or moved shows.
+char streamByte(quint32 position)
+{
+    return char((position * 2654435761u) >> 24);
+}
+
+} // namespace
+
+// Bytes arriving in chunks of any size, read by ticks at any moment: each tick returns every byte that came
+// since the last, once and in order, up to the receive bound; a close forgets what was waiting.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    auto backend = std::make_unique<FakeBackend>();
+    FakeBackend *device = backend.get();
+    CommPort port(std::move(backend));
+    FUZZ_CHECK(port.setPortOpen(true));
+    QByteArray held;
+    quint32 position = 0;
+    const auto tick = [&] {
+        const auto reading = port.input();
+        FUZZ_CHECK(reading && *reading == held);
+        held.clear();
+    };
+    for (size_t i = 0; i < size;) {
+        const uint8_t op = data[i++];
+        switch (op % 4) {
+        case 0:
+        case 1: {
+            // Two bytes of length reach past the 64 KiB bound in one chunk.
+            qsizetype length = op >> 2;
+            if (op % 4 == 1 && i + 2 <= size) {
+                length = data[i] << 8 | data[i + 1];
+                i += 2;
+            }
+            QByteArray chunk(length, Qt::Uninitialized);
+            for (char &byte : chunk)
+                byte = streamByte(position++);
+            device->feed(chunk);
+            held.append(chunk.left(CommPort::ReceiveCapacity - held.size()));
+            break;
+        }
+        case 2:
+            tick();
+            break;
+        case 3:
+            FUZZ_CHECK(port.setPortOpen(false) && port.setPortOpen(true));
+            held.clear();
+            break;
+        }
+    }
+    tick();
+    return 0;
+}

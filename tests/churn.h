@@ -1,0 +1,137 @@
+#pragma once
+
+#include "ptypair.h"
+
+#include "app/form1.h"
+#include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+// What a port can leave behind in this process, counted the same way by the churn test and its benchmark.
+namespace churn {
+
+inline int openDescriptors()
+{
+    return int(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+}
+
+// Qt names a port's lock file after its path, slashes made underscores, in the first writable lock folder.
+inline QStringList lockFiles(const QString &device)
+{
+    QString name = device.startsWith(QStringLiteral("/dev/")) ? device.mid(5) : device;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    QStringList found;
+    for (const QString &folder : {QStringLiteral("/var/lock"), QDir::tempPath()}) {
+        const QString path = folder + QStringLiteral("/LCK..") + name;
+        if (QFile::exists(path))
+            found << path;
+    }
+    return found;
+}
+
+inline long residentKiB()
+{
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Everything the window owns, the port's backend included: a notifier or timer kept past close shows here.
+inline int liveObjects(const QObject *window, const QObject *backend)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return int(window->findChildren<QObject *>().size() + backend->findChildren<QObject *>().size());
+}
+
+// A pseudo-terminal reached through a fixed symlink that can be pointed at a fresh one, as /dev/serial/by-id/
+// does when an adapter is plugged back in.
+class PluggablePty
+{
+public:
+    PluggablePty() : path(m_folder.filePath(QStringLiteral("adapter"))) { plugIn(); }
+
+    bool plugIn()
+    {
+        m_pty = std::make_unique<PtyPair>();
+        const QString staged = m_folder.filePath(QStringLiteral("staged"));
+        QFile::remove(staged);
+        return !m_pty->slavePath.isEmpty() && QFile::link(m_pty->slavePath, staged) &&
+               ::rename(QFile::encodeName(staged).constData(), QFile::encodeName(path).constData()) == 0;
+    }
+    // The adapter goes away: its end of the line hangs up.
+    void pullOut() { m_pty->closeMaster(); }
+    bool send(QByteArrayView bytes) const { return m_pty->writeAll(bytes); }
+
+private:
+    QTemporaryDir m_folder;
+    std::unique_ptr<PtyPair> m_pty;
+
+public:
+    const QString path;
+};
+
+// Drives the window as the operator does: picks in the stop-bits list from its popup, the reopen tick of
+// each pick, the start button.
+class Operator
+{
+public:
+    explicit Operator(Form1 &window) : m_window(window), c(window.controls()) {}
+
+    void typePort(const QString &text)
+    {
+        c.Combo1[0]->lineEdit()->selectAll();
+        QTest::keyClicks(c.Combo1[0]->lineEdit(), text);
+    }
+
+    // A pick from the popup list closes the port; the reopen tick it armed opens it again.
+    bool pickAndReopen()
+    {
+        // The operator's hand is slower than the event loop, which runs between any two picks.
+        QCoreApplication::processEvents();
+        QComboBox *stopBits = c.Combo1[4];
+        const int other = stopBits->currentIndex() == 0 ? 1 : 0;
+        stopBits->showPopup();
+        QAbstractItemView *list = stopBits->view();
+        const QPoint where = list->visualRect(list->model()->index(other, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, where);
+        if (stopBits->currentIndex() != other || !c.Timer2->isActive())
+            return false;
+        m_window.portSettings().Timer2_Timer();
+        return !c.Timer2->isActive() && m_window.Comm1().portOpen() == true && portLampIs(ColorCode::Green);
+    }
+
+    void startPolling(const QString &interval)
+    {
+        c.Text2->setText(interval);
+        QTest::mouseClick(c.Command1, Qt::LeftButton);
+    }
+
+    bool portLampIs(quint32 code) const { return c.Shape1->backColor() == code; }
+
+private:
+    Form1 &m_window;
+    const Form1Controls &c;
+};
+
+} // namespace churn
