@@ -31,7 +31,8 @@ public:
     void setRTSEnable(bool raised);
     // Every byte received since the last call, up to ReceiveCapacity; empty while closed.
     std::optional<QByteArray> input();
-    // Bytes that arrived for the last reading but found the receive buffer full, and were discarded.
+    // Bytes that arrived for the last reading but found the receive buffer full, and were discarded; while
+    // bounded, only those that reached the system's queue are known.
     qsizetype droppedAtLastInput() const { return m_droppedAtLastInput; }
     // Why the last open failed or the port closed by itself; empty after a successful open.
     std::optional<SerialError> lastFailure() const { return m_lastFailure; }

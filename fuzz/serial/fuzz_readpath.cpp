@@ -1,4 +1,4 @@
-#include "check.h"
+#include "../check.h"
 
 #include "serial/commport.h"
 #include "serial/fakebackend.h"

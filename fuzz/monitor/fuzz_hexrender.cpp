@@ -1,4 +1,4 @@
-#include "check.h"
+#include "../check.h"
 
 #include "monitor/hexrender.h"
 
