@@ -21,6 +21,14 @@ int main(int argc, char *argv[])
     }
     const auto &options = std::get<CommandLineOptions>(parsed);
 
+    // Opened before anything else, so that a path that cannot take the capture ends the run with no port
+    // touched.
+    auto opened = openCapture(options);
+    if (const auto *exit = std::get_if<CommandLineExit>(&opened)) {
+        std::fputs(exit->text.toLocal8Bit().constData(), stderr);
+        return exit->status;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalvane"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
@@ -45,7 +53,8 @@ int main(int argc, char *argv[])
     if (pinned.isValid())
         dates.today = [pinned] { return pinned; };
 
-    Form1 Form1({std::make_unique<QtSerialBackend>(), std::move(dates), showModalMessage});
+    Form1 Form1({std::make_unique<QtSerialBackend>(), std::move(dates), showModalMessage,
+                 std::move(std::get<std::unique_ptr<Capture>>(opened))});
     Form1.Form_Load(port);
     Form1.show();
     // Logout, shutdown and Ctrl+C close the window as its close button does; exit also ends the nested loop

@@ -67,7 +67,11 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("открыть вместо порта псевдотерминал, в который пишет\n"
                                                  "встроенный образец прибора; устройство не нужно"));
-    QList<QCommandLineOption> options{demo, help, version};
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("дописывать каждый принятый из порта байт в ФАЙЛ как есть\n"
+                                                "(«-» — стандартный вывод), например --log порт.log"),
+                                 QStringLiteral("ФАЙЛ"));
+    QList<QCommandLineOption> options{demo, log, help, version};
     for (const char *name : qtOptionsWithValue)
         options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
     for (const char *name : qtFlags)
@@ -99,6 +103,8 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
         return usageError(QStringLiteral("лишний аргумент «%1»").arg(positional.at(1)));
     CommandLineOptions result;
     result.demo = parser.isSet(demo);
+    if (parser.isSet(log))
+        result.logPath = parser.value(log);
     if (!positional.isEmpty()) {
         if (result.demo)
             return usageError(QStringLiteral("--demo и ПОРТ вместе не указываются"));
@@ -107,4 +113,18 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
             return usageError(QStringLiteral("недопустимый порт «%1»").arg(result.port));
     }
     return result;
+}
+
+std::variant<std::unique_ptr<Capture>, CommandLineExit> openCapture(const CommandLineOptions &options)
+{
+    if (!options.logPath)
+        return nullptr;
+    QString reason;
+    auto capture = Capture::open(*options.logPath, &reason);
+    if (!capture)
+        return CommandLineExit{2,
+                               QStringLiteral("kalvane: не удаётся открыть «%1» для дописывания: %2\n")
+                                   .arg(*options.logPath, reason),
+                               true};
+    return capture;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "serial/capture.h"
+
 #include <QString>
 #include <QStringList>
+#include <memory>
+#include <optional>
 #include <variant>
 
 // What the command line asks of a run that opens the window.
@@ -10,6 +14,8 @@ struct CommandLineOptions
     // The port box's text for start-up; empty for the window's own first port.
     QString port;
     bool demo = false;
+    // Where every byte read from the port is appended; "-" is standard output.
+    std::optional<QString> logPath;
 };
 
 // A run that ends at once: help, version or a usage error.
@@ -22,3 +28,6 @@ struct CommandLineExit
 
 // Takes the program's whole argv, Qt's own options included (they are accepted and left to Qt).
 std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QStringList &arguments);
+
+// The capture the options ask for (none without --log), or the exit for a file that cannot be appended to.
+std::variant<std::unique_ptr<Capture>, CommandLineExit> openCapture(const CommandLineOptions &options);

@@ -64,7 +64,7 @@ void Form1::wireEvents()
     connect(c.Command6, &QPushButton::clicked, &m_displayMode, &DisplayMode::Command6_Click);
 
     if (m_capture)
-        connect(m_capture.get(), &Capture::stopped, this, &Form1::showCaptureState);
+        connect(m_capture.get(), &Capture::stopped, &m_portSettings, &PortSettings::describePort);
 
     connect(c.mnu_Prog, &QAction::triggered, this, &Form1::mnu_Prog_Click);
     connect(ClickSignal::on(c.Frame4), &ClickSignal::clicked, this, &Form1::Frame4_Click);
@@ -105,13 +105,6 @@ void Form1::Form_Unload()
         m_comm1.setPortOpen(false);
     if (m_capture)
         m_capture->close();
-}
-
-void Form1::showCaptureState()
-{
-    const QString text = m_capture->stateText();
-    c.Shape1->setToolTip(text);
-    c.Shape1->setAccessibleDescription(text);
 }
 
 void Form1::Make_Month_Genitive()

@@ -56,7 +56,6 @@ protected:
 
 private:
     void wireEvents();
-    void showCaptureState();
 
     Form1Controls c;
     DateSource m_dates;

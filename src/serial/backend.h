@@ -35,8 +35,8 @@ public:
     virtual void setDtr(bool raised) = 0;
     virtual void setRts(bool raised) = 0;
     virtual QByteArray readAvailable() = 0;
-    // Drops every byte received and not yet read, the system's queue included.
-    virtual void discardInput() = 0;
+    // Drops every byte received and not yet read, the system's queue included, and tells how many.
+    virtual qsizetype discardInput() = 0;
 
 signals:
     void readyRead();

@@ -71,6 +71,7 @@ void runWriter(std::shared_ptr<CaptureWriter> writer)
     sigemptyset(&pipeSignal);
     sigaddset(&pipeSignal, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+    pthread_setname_np(pthread_self(), "capture");
 
     std::unique_lock lock(writer->mutex);
     for (;;) {

@@ -90,12 +90,12 @@ std::optional<QByteArray> CommPort::input()
     if (!m_open)
         return std::nullopt;
     drainBackend();
+    // What waits beyond the bound arrived before this call, and a later call must not show it.
+    if (m_bounded && m_received.size() >= ReceiveCapacity)
+        m_dropped += m_backend->discardInput();
     m_droppedAtLastInput = std::exchange(m_dropped, 0);
     if (m_capture)
         m_capture->flush();
-    // What waits beyond the bound arrived before this call, and a later call must not show it.
-    if (m_bounded && m_received.size() >= ReceiveCapacity)
-        m_backend->discardInput();
     return std::exchange(m_received, {});
 }
 

@@ -31,7 +31,8 @@ public:
     void setRTSEnable(bool raised);
     // Every byte received since the last call, up to ReceiveCapacity; empty while closed.
     std::optional<QByteArray> input();
-    // Bytes that arrived for the last reading but found the receive buffer full, and were discarded.
+    // Bytes that arrived for the last reading but found the receive buffer full, and were discarded; while
+    // bounded, only those that reached the system's queue are known.
     qsizetype droppedAtLastInput() const { return m_droppedAtLastInput; }
     // Why the last open failed or the port closed by itself; empty after a successful open.
     std::optional<SerialError> lastFailure() const { return m_lastFailure; }
@@ -43,6 +44,7 @@ public:
         m_capture = capture;
         m_bounded = !capture;
     }
+    const Capture *capture() const { return m_capture; }
     // Bounded (the default), the port stops reading once ReceiveCapacity bytes wait for input(), and input()
     // discards what piled up meanwhile: each call returns the first bytes that arrived after the previous
     // one, at no cost for the rest of a flood. Unbounded, every byte is read as it arrives.

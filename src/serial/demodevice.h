@@ -14,7 +14,6 @@ class DemoDevice : public QObject
 
 public:
     static constexpr int BytesPerSecond = 960; // 9600 baud, 10 bits a byte
-    static constexpr int MessageIntervalMs = 250;
 
     explicit DemoDevice(QObject *parent = nullptr);
     ~DemoDevice() override;
@@ -23,10 +22,11 @@ public:
     QString path() const { return m_path; }
     QString error() const { return m_error; }
 
+private:
+    static constexpr int MessageIntervalMs = 250;
+
     // The n-th message the instrument sends: mostly a CRLF line in Windows-1251, every fourth a binary frame.
     static QByteArray message(int n);
-
-private:
     void tick();
 
     int m_master = -1;

@@ -50,9 +50,9 @@ QByteArray FakeBackend::readAvailable()
     return std::exchange(pending, {});
 }
 
-void FakeBackend::discardInput()
+qsizetype FakeBackend::discardInput()
 {
-    pending.clear();
+    return std::exchange(pending, {}).size();
 }
 
 void FakeBackend::feed(const QByteArray &bytes)

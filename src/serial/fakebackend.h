@@ -32,7 +32,7 @@ public:
     void setDtr(bool raised) override;
     void setRts(bool raised) override;
     QByteArray readAvailable() override;
-    void discardInput() override;
+    qsizetype discardInput() override;
 
     // Queues bytes as if they had arrived, and announces them as the real device would.
     void feed(const QByteArray &bytes);

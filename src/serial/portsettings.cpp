@@ -1,5 +1,6 @@
 #include "portsettings.h"
 
+#include "capture.h"
 #include "commport.h"
 #include "widgets/colorcode.h"
 #include "widgets/indicatorcircle.h"
@@ -84,9 +85,16 @@ void PortSettings::Timer2_Timer()
 void PortSettings::Show_Port_State()
 {
     // A state that cannot be read counts as closed.
-    const bool open = Comm1.portOpen() == true;
-    Shape1->setBackColor(open ? ColorCode::Green : ColorCode::Red);
-    const QString state = portStateText(open, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
+    m_shownOpen = Comm1.portOpen() == true;
+    Shape1->setBackColor(m_shownOpen ? ColorCode::Green : ColorCode::Red);
+    describePort();
+}
+
+void PortSettings::describePort()
+{
+    QString state = portStateText(m_shownOpen, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
+    if (const Capture *capture = Comm1.capture(); capture && !capture->stateText().isEmpty())
+        state += QLatin1Char('\n') + capture->stateText();
     Shape1->setToolTip(state);
     Shape1->setAccessibleDescription(state);
 }

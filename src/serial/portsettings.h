@@ -31,6 +31,8 @@ public:
     void Timer2_Timer();
     void Show_Port_State();
     void Open_Port_At_Startup();
+    // Writes the indicator's tooltip and description for the state it shows, with a stopped capture's note.
+    void describePort();
 
 private:
     CommPort &Comm1;
@@ -39,4 +41,5 @@ private:
     QTimer *Timer2;
     ShowMessage m_showMessage;
     bool m_reopening = false;
+    bool m_shownOpen = false;
 };

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -178,9 +179,14 @@ QByteArray QtSerialBackend::readAvailable()
     return m_port->readAll();
 }
 
-void QtSerialBackend::discardInput()
+qsizetype QtSerialBackend::discardInput()
 {
+    int queued = 0;
+    if (::ioctl(m_port->handle(), TIOCINQ, &queued) != 0)
+        queued = 0;
+    const qsizetype discarded = m_port->bytesAvailable() + queued;
     m_port->clear(QSerialPort::Input);
     // Qt may stop watching the device while its buffer is full; a read starts it again.
     m_port->readAll();
+    return discarded;
 }

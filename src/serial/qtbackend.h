@@ -19,7 +19,7 @@ public:
     void setDtr(bool raised) override;
     void setRts(bool raised) override;
     QByteArray readAvailable() override;
-    void discardInput() override;
+    qsizetype discardInput() override;
 
 private:
     QSerialPort *m_port; // a Qt child, so it outlives every connection made to this object

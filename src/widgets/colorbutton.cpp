@@ -10,6 +10,13 @@ ColorButton::ColorButton(const QString &caption, quint32 backColor, QWidget *par
 {
     setCheckable(true);
     setChecked(m_backColor == ColorCode::BrightGreen);
+    // A screen reader's "toggle" flips the state without a press: it is made the press it stands for.
+    connect(this, &QAbstractButton::toggled, this, [this](bool checked) {
+        if (checked == (m_backColor == ColorCode::BrightGreen))
+            return;
+        click();
+        setChecked(m_backColor == ColorCode::BrightGreen);
+    });
 }
 
 void ColorButton::setBackColor(quint32 code)

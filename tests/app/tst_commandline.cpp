@@ -3,6 +3,7 @@
 #include "widgets/colorcode.h"
 #include "widgets/indicatorcircle.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 // The command line's answers without a window, and start-up on a port named there.
@@ -19,9 +20,7 @@ private slots:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("help") << QStringList{"--help"} << 0 << false << "Использование: kalvane";
-        QTest::newRow("short help") << QStringList{"-h"} << 0 << false << "--demo";
         QTest::newRow("version") << QStringList{"--version"} << 0 << false << "Kalvane 1.0\n";
-        QTest::newRow("help beside a port") << QStringList{"--help", "3"} << 0 << false << "ПОРТ";
         QTest::newRow("unknown option")
             << QStringList{"--bogus"} << 2 << true << "неизвестный параметр «--bogus»";
         QTest::newRow("unknown short option") << QStringList{"-x", "3"} << 2 << true << "Использование";
@@ -30,6 +29,7 @@ private slots:
         QTest::newRow("port outside /dev")
             << QStringList{"/dev/../etc/passwd"} << 2 << true << "недопустимый";
         QTest::newRow("Qt option without its value") << QStringList{"-platform"} << 2 << true << "значения";
+        QTest::newRow("log without its file") << QStringList{"3", "--log"} << 2 << true << "значения";
     }
 
     void endsAtOnceWithItsStatus()
@@ -52,16 +52,20 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("port");
         QTest::addColumn<bool>("demo");
+        QTest::addColumn<QString>("logPath");
 
-        QTest::newRow("nothing") << QStringList{} << QString() << false;
-        QTest::newRow("port number") << QStringList{"3"} << "3" << false;
-        QTest::newRow("bare device name") << QStringList{"ttyUSB0"} << "ttyUSB0" << false;
+        QTest::newRow("nothing") << QStringList{} << QString() << false << QString();
+        QTest::newRow("port number") << QStringList{"3"} << "3" << false << QString();
+        QTest::newRow("bare device name") << QStringList{"ttyUSB0"} << "ttyUSB0" << false << QString();
         QTest::newRow("stable path") << QStringList{"/dev/serial/by-id/usb-x"} << "/dev/serial/by-id/usb-x"
-                                     << false;
-        QTest::newRow("demo") << QStringList{"--demo"} << QString() << true;
+                                     << false << QString();
+        QTest::newRow("demo") << QStringList{"--demo"} << QString() << true << QString();
         QTest::newRow("Qt's options pass")
             << QStringList{"-platform", "offscreen", "-style", "fusion", "-reverse", "ttyACM0"} << "ttyACM0"
-            << false;
+            << false << QString();
+        QTest::newRow("log to a file")
+            << QStringList{"--log", "bench.log", "3"} << "3" << false << "bench.log";
+        QTest::newRow("log to standard output") << QStringList{"--log=-"} << QString() << false << "-";
     }
 
     void startsTheWindow()
@@ -69,12 +73,35 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, port);
         QFETCH(bool, demo);
+        QFETCH(QString, logPath);
 
         const auto parsed = parseCommandLine(QStringList{"kalvane"} + arguments);
         const auto *options = std::get_if<CommandLineOptions>(&parsed);
         QVERIFY(options);
         QCOMPARE(options->port, port);
         QCOMPARE(options->demo, demo);
+        QCOMPARE(options->logPath.value_or(QString()), logPath);
+    }
+
+    void aLogThatCannotBeAppendedToEndsTheRun()
+    {
+        QTemporaryDir dir;
+        CommandLineOptions options;
+        options.logPath = dir.filePath(QStringLiteral("missing/bench.log"));
+        const auto opened = openCapture(options);
+        const auto *exit = std::get_if<CommandLineExit>(&opened);
+        QVERIFY(exit);
+        QCOMPARE(exit->status, 2);
+        QVERIFY(exit->toStderr);
+        QCOMPARE(exit->text,
+                 QStringLiteral("kalvane: не удаётся открыть «%1» для дописывания: нет такого файла или "
+                                "каталога\n")
+                     .arg(*options.logPath));
+
+        options.logPath = dir.filePath(QStringLiteral("bench.log"));
+        QVERIFY(std::get<std::unique_ptr<Capture>>(openCapture(options)));
+        options.logPath.reset();
+        QVERIFY(!std::get<std::unique_ptr<Capture>>(openCapture(options)));
     }
 
     void startUpOpensTheNamedPortInsteadOfTheFirst()

@@ -44,6 +44,10 @@ private slots:
         QTRY_COMPARE(shape1->backColor(), ColorCode::Green);
         QCOMPARE(form.Comm1().device(), device.path());
         QVERIFY(messages.isEmpty());
+        // The instrument goes on sending through the reopened terminal.
+        for (int i = 0; i < 10; ++i)
+            form.findChild<QLineEdit *>(elementName("Text1", i))->clear();
+        QTRY_VERIFY_WITH_TIMEOUT(anyRowHas(QStringLiteral(" 0D 0A")), 10000);
     }
 
     void theProgramOpensItsOwnTerminalAndNoSerialDevice()
