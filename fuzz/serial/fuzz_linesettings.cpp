@@ -7,16 +7,6 @@
 
 namespace {
 
-QString printed(const LineSettings &settings)
-{
-    static constexpr char letters[] = "neosm";
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(settings.baudRate)
-        .arg(QLatin1Char(letters[int(settings.parity)]))
-        .arg(settings.dataBits)
-        .arg(settings.stopBits);
-}
-
 // The only liberties the parser may take with a printed text: a capital parity letter, leading zeros.
 QString normalised(const QString &text)
 {
@@ -36,14 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     if (const auto settings = parseLineSettings(text)) {
-        FUZZ_CHECK(normalised(text) == printed(*settings));
-        FUZZ_CHECK(parseLineSettings(printed(*settings)) == settings);
+        FUZZ_CHECK(normalised(text) == lineSettingsText(*settings));
+        FUZZ_CHECK(parseLineSettings(lineSettingsText(*settings)) == settings);
     }
     if (size >= 7) {
         qint32 baud = 0;
         std::memcpy(&baud, data, sizeof baud);
         const LineSettings settings{baud, Parity(data[4] % 5), 5 + data[5] % 4, 1 + data[6] % 2};
-        FUZZ_CHECK(parseLineSettings(printed(settings)) ==
+        FUZZ_CHECK(parseLineSettings(lineSettingsText(settings)) ==
                    (baud >= 1 ? std::optional(settings) : std::nullopt));
     }
     return 0;

@@ -14,7 +14,8 @@ char streamByte(quint32 position)
 } // namespace
 
 // Bytes arriving in chunks of any size, read by ticks at any moment: each tick returns every byte that came
-// since the last, once and in order, up to the receive bound; a close forgets what was waiting.
+// since the last, once and in order, up to the receive bound, and counts the rest as dropped; a close forgets
+// what was waiting.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     auto backend = std::make_unique<FakeBackend>();
@@ -22,11 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CommPort port(std::move(backend));
     FUZZ_CHECK(port.setPortOpen(true));
     QByteArray held;
+    qsizetype fedSinceTick = 0;
     quint32 position = 0;
     const auto tick = [&] {
         const auto reading = port.input();
         FUZZ_CHECK(reading && *reading == held);
+        FUZZ_CHECK(port.droppedAtLastInput() == fedSinceTick - held.size());
         held.clear();
+        fedSinceTick = 0;
     };
     for (size_t i = 0; i < size;) {
         const uint8_t op = data[i++];
@@ -43,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             for (char &byte : chunk)
                 byte = streamByte(position++);
             device->feed(chunk);
+            fedSinceTick += length;
             held.append(chunk.left(CommPort::ReceiveCapacity - held.size()));
             break;
         }
@@ -52,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         case 3:
             FUZZ_CHECK(port.setPortOpen(false) && port.setPortOpen(true));
             held.clear();
+            fedSinceTick = 0;
             break;
         }
     }

@@ -110,15 +110,6 @@ private slots:
         QCOMPARE(fileContents(path), "earlier run\n" + bytes);
     }
 
-    void bytesWithoutATickReachTheFile()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("log"));
-        CapturedPort port(path);
-        port.fake->feed("idle");
-        QTRY_COMPARE(fileContents(path), QByteArray("idle"));
-    }
-
     void failedWriteStopsTheCaptureButNotThePort()
     {
         CapturedPort port(QStringLiteral("/dev/full"));
