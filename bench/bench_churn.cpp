@@ -18,8 +18,7 @@ struct Leftovers
 
 Leftovers count(const QString &device, const QObject *window, const QObject *backend)
 {
-    return {churn::openDescriptors(), churn::lockFiles(device), churn::liveObjects(window, backend),
-            churn::residentKiB()};
+    return {openDescriptors(), churn::lockFiles(device), churn::liveObjects(window, backend), residentKiB()};
 }
 
 void print(const char *when, const Leftovers &counted)

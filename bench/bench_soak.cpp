@@ -1,3 +1,4 @@
+#include "../tests/processcounts.h"
 #include "../tests/ptypair.h"
 #include "app/form1.h"
 #include "serial/qtbackend.h"
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <sys/resource.h>
 #include <thread>
@@ -37,28 +37,6 @@ long maxRssKiB()
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
-}
-
-long currentRssKiB()
-{
-    long pages = 0;
-    long resident = 0;
-    if (std::FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
-}
-
-long openDescriptors()
-{
-    std::error_code error;
-    long count = 0;
-    for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end;
-         it.increment(error))
-        ++count;
-    return count;
 }
 
 int hexDigit(QChar c)
@@ -134,8 +112,8 @@ int main(int argc, char *argv[])
     int emptyTicksInARow = 0;
     // Counted at the first minute, as memory is: worker threads that start-up used keep an eventfd each
     // until they have idled for 30 s. Runs shorter than a minute count from the first tick.
-    long descriptorsBefore = 0;
-    long descriptorsAfter = 0;
+    int descriptorsBefore = 0;
+    int descriptorsAfter = 0;
     // Connected after the window's own handler, so it sees the row that tick has just written.
     QObject::connect(c.Timer1, &QTimer::timeout, &app, [&] {
         if (++ticks == 1 && seconds < 60)
@@ -166,10 +144,10 @@ int main(int argc, char *argv[])
     QList<long> rssEachMinute;
     QTimer minute;
     QObject::connect(&minute, &QTimer::timeout, &app, [&] {
-        rssEachMinute << currentRssKiB();
+        rssEachMinute << residentKiB();
         if (rssEachMinute.size() == 1)
             descriptorsBefore = openDescriptors();
-        std::printf("minute %lld  rss %ld KiB  descriptors %ld\n",
+        std::printf("minute %lld  rss %ld KiB  descriptors %d\n",
                     static_cast<long long>(rssEachMinute.size()), rssEachMinute.last(), openDescriptors());
         std::fflush(stdout);
     });
@@ -224,8 +202,8 @@ int main(int argc, char *argv[])
         "cpu %.3f s = %.2f %% of one core (writer thread %.3f s; without it %.2f %%)  max rss %ld KiB\n",
         cpuUsed, 100 * cpuUsed / wallUsed, writerCpu, 100 * (cpuUsed - writerCpu) / wallUsed, maxRssKiB());
     std::printf(
-        "rss each minute %ld..%ld KiB, at most %ld KiB from the first minute's %ld KiB  descriptors %ld "
-        "before, %ld after\n",
+        "rss each minute %ld..%ld KiB, at most %ld KiB from the first minute's %ld KiB  descriptors %d "
+        "before, %d after\n",
         rssLow, rssHigh, rssDrift, rssEachMinute.value(0), descriptorsBefore, descriptorsAfter);
     std::printf("%s\n", intact ? "every byte arrived once, in order" : "BYTES LOST, DUPLICATED OR REORDERED");
     std::printf("%s\n", flat ? "memory and descriptors flat" : "MEMORY OR DESCRIPTORS GREW");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "processcounts.h"
 #include "ptypair.h"
 
 #include "app/form1.h"
@@ -18,18 +19,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 
 // What a port can leave behind in this process, counted the same way by the churn test and its benchmark.
 namespace churn {
-
-inline int openDescriptors()
-{
-    return int(
-        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
-}
 
 // Qt names a port's lock file after its path, slashes made underscores, in the first writable lock folder.
 inline QStringList lockFiles(const QString &device)
@@ -43,18 +37,6 @@ inline QStringList lockFiles(const QString &device)
             found << path;
     }
     return found;
-}
-
-inline long residentKiB()
-{
-    long pages = 0;
-    long resident = 0;
-    if (std::FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
 // Everything the window owns, the port's backend included: a notifier or timer kept past close shows here.

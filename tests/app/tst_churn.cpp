@@ -36,7 +36,7 @@ private slots:
         person.typePort(bench.adapter.path);
         for (int i = 0; i < 50; ++i)
             QVERIFY2(person.pickAndReopen(), qPrintable(QString::number(i)));
-        const int descriptors = churn::openDescriptors();
+        const int descriptors = openDescriptors();
         const QStringList locks = churn::lockFiles(bench.adapter.path);
         const int objects = bench.objects();
         QCOMPARE(locks.size(), 1);
@@ -44,7 +44,7 @@ private slots:
         for (int i = 0; i < 300; ++i)
             QVERIFY2(person.pickAndReopen(), qPrintable(QString::number(i)));
 
-        QCOMPARE(churn::openDescriptors(), descriptors);
+        QCOMPARE(openDescriptors(), descriptors);
         QCOMPARE(churn::lockFiles(bench.adapter.path), locks);
         QCOMPARE(bench.objects(), objects);
         QVERIFY(bench.messages.isEmpty());
@@ -66,7 +66,7 @@ private slots:
             if (!text.isEmpty() && text == hexRendering(bench.window->pollingCycle().Rx_Data))
                 shown += bench.window->pollingCycle().Rx_Data;
         });
-        const int descriptors = churn::openDescriptors();
+        const int descriptors = openDescriptors();
         const QStringList locks = churn::lockFiles(bench.adapter.path);
         const int objects = bench.objects();
 
@@ -84,7 +84,7 @@ private slots:
             QTRY_COMPARE(shown, reading);
         }
 
-        QCOMPARE(churn::openDescriptors(), descriptors);
+        QCOMPARE(openDescriptors(), descriptors);
         QCOMPARE(churn::lockFiles(bench.adapter.path), locks);
         QCOMPARE(bench.objects(), objects);
         QVERIFY(bench.messages.isEmpty());
