@@ -47,7 +47,6 @@ public:
     OutputSignals &outputSignals() { return m_outputSignals; }
     DisplayMode &displayMode() { return m_displayMode; }
     PollingCycle &pollingCycle() { return m_pollingCycle; }
-    Capture *capture() { return m_capture.get(); }
 
     QString Month_Genitive;
 

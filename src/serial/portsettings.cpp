@@ -85,14 +85,15 @@ void PortSettings::Timer2_Timer()
 void PortSettings::Show_Port_State()
 {
     // A state that cannot be read counts as closed.
-    m_shownOpen = Comm1.portOpen() == true;
-    Shape1->setBackColor(m_shownOpen ? ColorCode::Green : ColorCode::Red);
+    Shape1->setBackColor(Comm1.portOpen() == true ? ColorCode::Green : ColorCode::Red);
     describePort();
 }
 
 void PortSettings::describePort()
 {
-    QString state = portStateText(m_shownOpen, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
+    // Told of the state the indicator shows, which a failed read of the port counts as closed.
+    const bool shownOpen = Shape1->backColor() == ColorCode::Green;
+    QString state = portStateText(shownOpen, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
     if (const Capture *capture = Comm1.capture(); capture && !capture->stateText().isEmpty())
         state += QLatin1Char('\n') + capture->stateText();
     Shape1->setToolTip(state);

@@ -41,5 +41,4 @@ private:
     QTimer *Timer2;
     ShowMessage m_showMessage;
     bool m_reopening = false;
-    bool m_shownOpen = false;
 };

@@ -59,9 +59,9 @@ void DataRow::mousePressEvent(QMouseEvent *event)
 
 void DataRow::paintEvent(QPaintEvent *event)
 {
-    // Editing, or scrolled away from the start: QLineEdit's own painting is the one that knows the cursor.
     if (QAccessible::isActive())
         wake();
+    // Editing, or scrolled away from the start: QLineEdit's own painting is the one that knows the cursor.
     if (!atRest()) {
         wake();
         QLineEdit::paintEvent(event);
