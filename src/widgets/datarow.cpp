@@ -38,6 +38,26 @@ void DataRow::wake()
     setEchoMode(Normal);
 }
 
+void DataRow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        m_backdrop.invalidate();
+    QLineEdit::changeEvent(event);
+}
+
+const QPixmap &DataRow::restingPanel(const QStyleOption &panel)
+{
+    const qint64 backdrop = m_backdrop.pixmap().cacheKey();
+    if (backdrop != m_restingPanelBackdrop || panel.state != m_restingPanelState) {
+        m_restingPanel = m_backdrop.pixmap().copy();
+        QPainter painter(&m_restingPanel);
+        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+        m_restingPanelBackdrop = backdrop;
+        m_restingPanelState = panel.state;
+    }
+    return m_restingPanel;
+}
+
 void DataRow::focusInEvent(QFocusEvent *event)
 {
     wake();
@@ -64,13 +84,17 @@ void DataRow::paintEvent(QPaintEvent *event)
     // Editing, or scrolled away from the start: QLineEdit's own painting is the one that knows the cursor.
     if (!atRest()) {
         wake();
+        {
+            QPainter backdrop(this);
+            backdrop.drawPixmap(0, 0, m_backdrop.pixmap());
+        }
         QLineEdit::paintEvent(event);
         return;
     }
-    QPainter painter(this);
     QStyleOptionFrame panel;
     initStyleOption(&panel);
-    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, restingPanel(panel));
 
     const QRect contents =
         style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).marginsRemoved(textMargins());

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "backdrop.h"
+
 #include <QLineEdit>
+#include <QStyle>
 
 // A data row: an ordinary line edit that holds the whole reading, but lays out and paints only the start of
 // it until the operator reaches into the row. QLineEdit lays out every character of its text (some 36 bytes
@@ -13,6 +16,7 @@ public:
     explicit DataRow(QWidget *parent = nullptr);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -22,4 +26,12 @@ private:
     bool atRest() const;
     void rest();
     void wake();
+    const QPixmap &restingPanel(const QStyleOption &panel);
+
+    Backdrop m_backdrop{this};
+    // The frame of a row at rest, over its backdrop: the style's frame costs more to draw than the text in
+    // it.
+    QPixmap m_restingPanel;
+    qint64 m_restingPanelBackdrop = 0;
+    QStyle::State m_restingPanelState;
 };

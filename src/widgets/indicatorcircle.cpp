@@ -2,6 +2,7 @@
 
 #include "colorcode.h"
 
+#include <QEvent>
 #include <QPainter>
 
 IndicatorCircle::IndicatorCircle(quint32 backColor, QWidget *parent) : QWidget(parent), m_backColor(backColor)
@@ -23,11 +24,34 @@ void IndicatorCircle::setStateNames(const QHash<quint32, QString> &names)
     setAccessibleName(m_stateNames.value(m_backColor));
 }
 
-void IndicatorCircle::paintEvent(QPaintEvent *)
+void IndicatorCircle::changeEvent(QEvent *event)
 {
-    QPainter painter(this);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        m_backdrop.invalidate();
+    QWidget::changeEvent(event);
+}
+
+QPixmap IndicatorCircle::face(quint32 code)
+{
+    // Drawn straight over the backdrop, so the circle's edge blends exactly as it would over the parent.
+    QPixmap face = m_backdrop.pixmap().copy();
+    QPainter painter(&face);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.setBrush(colorFromCode(m_backColor));
+    painter.setBrush(colorFromCode(code));
     painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    return face;
+}
+
+void IndicatorCircle::paintEvent(QPaintEvent *)
+{
+    if (m_backdrop.pixmap().cacheKey() != m_facesBackdrop) {
+        m_faces.clear();
+        m_facesBackdrop = m_backdrop.pixmap().cacheKey();
+    }
+    auto cached = m_faces.find(m_backColor);
+    if (cached == m_faces.end())
+        cached = m_faces.insert(m_backColor, face(m_backColor));
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, *cached);
 }

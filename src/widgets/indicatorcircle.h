@@ -1,6 +1,9 @@
 #pragma once
 
+#include "backdrop.h"
+
 #include <QHash>
+#include <QPixmap>
 #include <QWidget>
 
 // A filled circle whose colour is the whole message: port open, or which row was written.
@@ -18,9 +21,16 @@ public:
     void setStateNames(const QHash<quint32, QString> &names);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    QPixmap face(quint32 code);
+
     quint32 m_backColor;
     QHash<quint32, QString> m_stateNames;
+    Backdrop m_backdrop{this};
+    // One finished face per colour shown: a tick swaps two pictures rather than drawing two circles.
+    QHash<quint32, QPixmap> m_faces;
+    qint64 m_facesBackdrop = 0;
 };
