@@ -3,24 +3,20 @@
 #include "cp1251.h"
 #include "displaymode.h"
 #include "serial/commport.h"
+#include "serial/linesettings.h"
 #include "widgets/colorcode.h"
 #include "widgets/indicatorcircle.h"
 
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QTimer>
 #include <limits>
 
 std::optional<int> parsePollingInterval(const QString &text)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
-    const QString trimmed = text.trimmed();
-    if (!digits.match(trimmed).hasMatch())
+    const auto value = wholeNumber(QStringView(text).trimmed());
+    if (!value || *value < 1 || *value > std::numeric_limits<int>::max())
         return std::nullopt;
-    const qint64 value = trimmed.toLongLong();
-    if (value < 1 || value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return int(value);
+    return int(*value);
 }
 
 namespace {

@@ -1,19 +1,38 @@
 #include "linesettings.h"
 
-#include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <limits>
 
 namespace {
 
-std::optional<qint64> wholeNumber(const QString &text)
+bool isAsciiLetter(QChar c)
 {
-    // Anchored as a whole: a plain "$" would also match before a final line feed.
-    static const QRegularExpression digits(
-        QRegularExpression::anchoredPattern(QStringLiteral("[0-9]{1,10}")));
-    if (!digits.match(text).hasMatch())
-        return std::nullopt;
-    return text.toLongLong();
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// A letter, then letters, digits, "_", "." and "-": a name such as ttyUSB0 that lives in /dev.
+bool isBareName(QStringView text)
+{
+    return !text.isEmpty() && isAsciiLetter(text.front()) &&
+           std::all_of(text.begin(), text.end(), [](QChar c) {
+               return isAsciiLetter(c) || isAsciiDigit(c) || c == QLatin1Char('_') || c == QLatin1Char('.') ||
+                      c == QLatin1Char('-');
+           });
+}
+
+// No blank of any script, and no control character: a NUL would cut the path short at open.
+bool isPath(QStringView text)
+{
+    return text.size() >= 2 && text.front() == QLatin1Char('/') && text.back() != QLatin1Char('/') &&
+           std::none_of(text.begin(), text.end(),
+                        [](QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; });
 }
 
 std::optional<Parity> parityFromLetter(const QString &text)
@@ -36,6 +55,14 @@ std::optional<Parity> parityFromLetter(const QString &text)
 }
 
 } // namespace
+
+// Checked by hand rather than by a regular expression, which would bring in its engine at start-up.
+std::optional<qint64> wholeNumber(QStringView text)
+{
+    if (text.isEmpty() || text.size() > 10 || !std::all_of(text.begin(), text.end(), isAsciiDigit))
+        return std::nullopt;
+    return text.toLongLong();
+}
 
 std::optional<LineSettings> parseLineSettings(const QString &text)
 {
@@ -78,15 +105,9 @@ std::optional<QString> portDeviceName(const QString &text)
         return QStringLiteral("/dev/ttyS%1").arg(*number - 1);
 #endif
     }
-    static const QRegularExpression bareName(
-        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z][A-Za-z0-9_.-]*")));
-    // No blank of any script, and no control character: a NUL would cut the path short at open.
-    static const QRegularExpression path(
-        QRegularExpression::anchoredPattern(QStringLiteral("/[^\\s\\p{Cc}]*[^/\\s\\p{Cc}]")),
-        QRegularExpression::UseUnicodePropertiesOption);
-    if (bareName.match(text).hasMatch())
+    if (isBareName(text))
         return QStringLiteral("/dev/") + text;
-    if (path.match(text).hasMatch() && !text.split(QLatin1Char('/')).contains(QStringLiteral("..")))
+    if (isPath(text) && !text.split(QLatin1Char('/')).contains(QStringLiteral("..")))
         return text;
     return std::nullopt;
 }

@@ -23,6 +23,9 @@ struct LineSettings
     friend bool operator==(const LineSettings &, const LineSettings &) = default;
 };
 
+// One to ten ASCII digits and nothing else, as a number; anything else, signs and blanks included, is none.
+std::optional<qint64> wholeNumber(QStringView text);
+
 // Refuses anything but exactly four comma-separated fields with no spaces.
 std::optional<LineSettings> parseLineSettings(const QString &text);
 
