@@ -1,5 +1,6 @@
 #include "backdrop.h"
 
+#include <QPixmapCache>
 #include <QWidget>
 
 Backdrop::Backdrop(QWidget *widget) : m_widget(widget)
@@ -13,13 +14,23 @@ const QPixmap &Backdrop::pixmap()
     const qreal ratio = m_widget->devicePixelRatioF();
     if (m_pixmap.isNull() || m_geometry != m_widget->geometry() || m_pixmap.devicePixelRatio() != ratio) {
         m_geometry = m_widget->geometry();
-        m_pixmap = QPixmap(m_geometry.size() * ratio);
-        m_pixmap.setDevicePixelRatio(ratio);
-        m_pixmap.fill(m_widget->palette().color(QPalette::Window));
+        QPixmap capture(m_geometry.size() * ratio);
+        capture.setDevicePixelRatio(ratio);
+        capture.fill(m_widget->palette().color(QPalette::Window));
         // The parent alone, without its children: the window's own background where the parent leaves it
         // bare.
         if (parent)
-            parent->render(&m_pixmap, QPoint(), QRegion(m_geometry), QWidget::DrawWindowBackground);
+            parent->render(&capture, QPoint(), QRegion(m_geometry), QWidget::DrawWindowBackground);
+        // Rows of one frame see the same backdrop; sharing one copy saves a row's worth of pixels for each.
+        const QImage pixels = capture.toImage();
+        const QString key = QStringLiteral("kalvane-backdrop-%1x%2-%3")
+                                .arg(pixels.width())
+                                .arg(pixels.height())
+                                .arg(qHash(QByteArrayView(pixels.constBits(), pixels.sizeInBytes())));
+        if (!QPixmapCache::find(key, &m_pixmap) || m_pixmap.toImage() != pixels) {
+            m_pixmap = capture;
+            QPixmapCache::insert(key, m_pixmap);
+        }
     }
     return m_pixmap;
 }

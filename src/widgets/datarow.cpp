@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTextLayout>
@@ -48,13 +49,23 @@ void DataRow::changeEvent(QEvent *event)
 const QPixmap &DataRow::restingPanel(const QStyleOption &panel)
 {
     const qint64 backdrop = m_backdrop.pixmap().cacheKey();
-    if (backdrop != m_restingPanelBackdrop || panel.state != m_restingPanelState) {
+    if (backdrop == m_restingPanelBackdrop && panel.state == m_restingPanelState)
+        return m_restingPanel;
+    // Rows alike share one picture, as they share their backdrop.
+    const QString key = QStringLiteral("kalvane-row-panel-%1-%2-%3-%4")
+                            .arg(backdrop)
+                            .arg(int(panel.state))
+                            .arg(palette().cacheKey())
+                            .arg(quintptr(style()));
+    if (!QPixmapCache::find(key, &m_restingPanel)) {
         m_restingPanel = m_backdrop.pixmap().copy();
         QPainter painter(&m_restingPanel);
         style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
-        m_restingPanelBackdrop = backdrop;
-        m_restingPanelState = panel.state;
+        painter.end();
+        QPixmapCache::insert(key, m_restingPanel);
     }
+    m_restingPanelBackdrop = backdrop;
+    m_restingPanelState = panel.state;
     return m_restingPanel;
 }
 
