@@ -1,5 +1,7 @@
 #include "layout.h"
 
+#include "dibimage.h"
+
 #include "serial/settingslists.h"
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
@@ -197,7 +199,7 @@ Form1Controls buildForm1Layout(QMainWindow *window)
     c.Text39->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     c.Image2 = place(new QLabel(c.Frame4), QStringLiteral("Image2"), twips(4320, 240, 1680, 1200));
     c.Image2->setScaledContents(true);
-    c.Image2->setPixmap(QPixmap(QStringLiteral(":/image2.bmp")));
+    c.Image2->setPixmap(QPixmap::fromImage(readImage(QStringLiteral(":/image2.bmp"))));
     c.Frame4->raise();
     c.Frame4->hide();
 

@@ -1,5 +1,7 @@
 #include "windowicons.h"
 
+#include "dibimage.h"
+
 #include <QApplication>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -49,7 +51,7 @@ QPixmap QtWindowSystem::loadIcon(const QString &name, QSize size)
         if (file.completeBaseName().compare(name, Qt::CaseInsensitive) != 0)
             continue;
         if (m_decodedPath != file.filePath())
-            m_decoded = QImage(m_decodedPath = file.filePath());
+            m_decoded = readImage(m_decodedPath = file.filePath());
         return QPixmap::fromImage(m_decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
     return {};
