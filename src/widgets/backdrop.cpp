@@ -1,11 +1,26 @@
 #include "backdrop.h"
 
+#include <QEvent>
 #include <QPixmapCache>
 #include <QWidget>
 
 Backdrop::Backdrop(QWidget *widget) : m_widget(widget)
 {
     widget->setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void Backdrop::changed(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::PaletteChange:
+    case QEvent::StyleChange:
+    case QEvent::ActivationChange:
+    case QEvent::EnabledChange:
+        m_pixmap = QPixmap();
+        break;
+    default:
+        break;
+    }
 }
 
 const QPixmap &Backdrop::pixmap()

@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <QRect>
 
+class QEvent;
 class QWidget;
 
 // A copy of what a widget's parent paints beneath it. A widget that draws it first paints opaquely, so its
@@ -18,8 +19,9 @@ public:
     // The parent's pixels beneath the widget, captured again once the widget has moved or been resized; a
     // new capture has a new cache key, which tells pictures drawn over the old one that they are stale.
     const QPixmap &pixmap();
-    // For a change of palette or style, which the parent may paint differently.
-    void invalidate() { m_pixmap = QPixmap(); }
+    // From the widget's changeEvent: a change of palette, style or activation may change what the parent
+    // paints.
+    void changed(const QEvent *event);
 
 private:
     QWidget *m_widget;

@@ -41,8 +41,7 @@ void DataRow::wake()
 
 void DataRow::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
-        m_backdrop.invalidate();
+    m_backdrop.changed(event);
     QLineEdit::changeEvent(event);
 }
 

@@ -26,8 +26,7 @@ void IndicatorCircle::setStateNames(const QHash<quint32, QString> &names)
 
 void IndicatorCircle::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
-        m_backdrop.invalidate();
+    m_backdrop.changed(event);
     QWidget::changeEvent(event);
 }
 
