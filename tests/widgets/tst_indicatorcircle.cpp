@@ -1,0 +1,65 @@
+#include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
+
+#include <QGroupBox>
+#include <QPainter>
+#include <QTest>
+
+namespace {
+
+// The circle as it was drawn before indicators kept finished pictures: straight onto the frame.
+class PlainCircle : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    quint32 code = 0;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.setBrush(colorFromCode(code));
+        painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+};
+
+} // namespace
+
+// An indicator paints its frame's backdrop itself; in the window it must look exactly as a circle on the
+// frame.
+class TestIndicatorCircle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void looksLikeACircleOnItsFrame_data()
+    {
+        QTest::addColumn<quint32>("first");
+        QTest::addColumn<quint32>("then");
+        QTest::newRow("red") << ColorCode::Red << ColorCode::Red;
+        QTest::newRow("red, then green") << ColorCode::Red << ColorCode::Green;
+        QTest::newRow("green, then untouched colour") << ColorCode::Green << ColorCode::WindowBackground;
+    }
+    void looksLikeACircleOnItsFrame()
+    {
+        QFETCH(quint32, first);
+        QFETCH(quint32, then);
+        QGroupBox frame(QStringLiteral("Экран данных"));
+        frame.resize(200, 120);
+        IndicatorCircle indicator(first, &frame);
+        PlainCircle plain(&frame);
+        const QRect above(20, 24, 13, 13), below(20, 64, 13, 13);
+        indicator.setGeometry(above);
+        plain.setGeometry(below);
+        plain.code = then;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        indicator.setBackColor(then);
+        QCOMPARE(frame.grab(above).toImage(), frame.grab(below).toImage());
+    }
+};
+
+QTEST_MAIN(TestIndicatorCircle)
+#include "tst_indicatorcircle.moc"
