@@ -5,7 +5,11 @@
 
 SettingsList::SettingsList(const QStringList &items, const QString &text, QWidget *parent) : QComboBox(parent)
 {
-    setEditable(true);
+    // What setEditable(true) leaves behind, without building the open list and its delegate twice at
+    // start-up: Qt builds the list, for an editable box, when it first opens.
+    auto *edit = new QLineEdit(this);
+    edit->setPalette(palette());
+    setLineEdit(edit);
     // Typed text must stay exactly as typed: no completion, and Enter must not grow the list.
     setCompleter(nullptr);
     setInsertPolicy(QComboBox::NoInsert);
