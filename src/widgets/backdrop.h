@@ -19,8 +19,8 @@ public:
     // The parent's pixels beneath the widget, captured again once the widget has moved or been resized; a
     // new capture has a new cache key, which tells pictures drawn over the old one that they are stale.
     const QPixmap &pixmap();
-    // From the widget's changeEvent: a change of palette, style or activation may change what the parent
-    // paints.
+    // From the widget's changeEvent: a change of palette, style, activation or enabling may change what the
+    // parent paints.
     void changed(const QEvent *event);
 
 private:
