@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QtEndian>
+#include <algorithm>
 
 namespace {
 
