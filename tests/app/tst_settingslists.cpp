@@ -218,6 +218,8 @@ private slots:
                                                                              << "9600";
         QTest::newRow("parity typed in capitals names no item") << 2 << "E"
                                                                 << "n";
+        QTest::newRow("baud typed the start of an item is not completed") << 1 << "1152"
+                                                                          << "9600";
     }
     void theCurrentItemIsTheOneTheTextNames()
     {
