@@ -6,6 +6,7 @@
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
 #include "widgets/datarow.h"
+#include "widgets/deferredpicture.h"
 #include "widgets/indicatorcircle.h"
 #include "widgets/settingslist.h"
 
@@ -197,9 +198,11 @@ Form1Controls buildForm1Layout(QMainWindow *window)
     c.Text39 =
         panelText(c.Frame4, QStringLiteral("Text39"), twips(360, 2040, 6135, 1695), ColorCode::LightYellow);
     c.Text39->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    c.Image2 = place(new QLabel(c.Frame4), QStringLiteral("Image2"), twips(4320, 240, 1680, 1200));
+    c.Image2 =
+        place(new DeferredPicture(
+                  [] { return QPixmap::fromImage(readImage(QStringLiteral(":/image2.bmp"))); }, c.Frame4),
+              QStringLiteral("Image2"), twips(4320, 240, 1680, 1200));
     c.Image2->setScaledContents(true);
-    c.Image2->setPixmap(QPixmap::fromImage(readImage(QStringLiteral(":/image2.bmp"))));
     c.Frame4->raise();
     c.Frame4->hide();
 

@@ -1,5 +1,6 @@
 #include "../form1fixture.h"
 
+#include "app/dibimage.h"
 #include "app/infopanel.h"
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
@@ -326,6 +327,9 @@ private slots:
         auto *panel = f.find<QWidget>("Frame4");
         f.find<QAction>("mnu_Prog")->trigger();
         QVERIFY(panel->isVisible());
+        // Read when the panel first opens.
+        QCOMPARE(f.find<QLabel>("Image2")->pixmap().toImage(),
+                 QPixmap::fromImage(readImage(QStringLiteral(":/image2.bmp"))).toImage());
         const QPoint overRow = f.find<QWidget>("Text1(0)")->mapTo(f.form->centralWidget(), QPoint(5, 5));
         QVERIFY(panel->isAncestorOf(f.form->centralWidget()->childAt(overRow)) ||
                 f.form->centralWidget()->childAt(overRow) == panel);
