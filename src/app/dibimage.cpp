@@ -60,8 +60,9 @@ QImage readDib(QByteArrayView dib, bool withMask)
         const auto *maskRow =
             reinterpret_cast<const uchar *>(dib.data() + mask + (height - 1 - y) * maskStride);
         auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const QRgb *colour = table.constData();
         for (qint32 x = 0; x < width; ++x)
-            out[x] = (maskRow[x / 8] >> (7 - x % 8)) & 1 ? qRgba(0, 0, 0, 0) : table[row[x]];
+            out[x] = (maskRow[x / 8] >> (7 - x % 8)) & 1 ? qRgba(0, 0, 0, 0) : colour[row[x]];
     }
     return image;
 }
