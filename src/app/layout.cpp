@@ -11,6 +11,7 @@
 #include "widgets/settingslist.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -101,6 +102,24 @@ QTimer *timer(QObject *parent, const QString &name, int interval)
     return t;
 }
 
+// Lends the window's font to the application while the controls are built. A line edit lays out its empty
+// text in the application's font before it takes its own: the sixteen of them would otherwise load a second
+// font, and the shaper it needs, for a layout nobody sees.
+class ApplicationFontWhileBuilding
+{
+public:
+    explicit ApplicationFontWhileBuilding(const QFont &font) : m_previous(QApplication::font())
+    {
+        QApplication::setFont(font);
+    }
+    ~ApplicationFontWhileBuilding() { QApplication::setFont(m_previous); }
+    ApplicationFontWhileBuilding(const ApplicationFontWhileBuilding &) = delete;
+    ApplicationFontWhileBuilding &operator=(const ApplicationFontWhileBuilding &) = delete;
+
+private:
+    QFont m_previous;
+};
+
 } // namespace
 
 Form1Controls buildForm1Layout(QMainWindow *window)
@@ -115,6 +134,7 @@ Form1Controls buildForm1Layout(QMainWindow *window)
     // Readings are hex digits and plain letters: shaping them through HarfBuzz was most of every tick's cost.
     font.setStyleStrategy(QFont::PreferNoShaping);
     window->setFont(font);
+    const ApplicationFontWhileBuilding building(font);
     c.mnu_Prog = window->menuBar()->addAction(QStringLiteral("О программе"));
     c.mnu_Prog->setObjectName(QStringLiteral("mnu_Prog"));
 

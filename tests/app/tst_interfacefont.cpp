@@ -2,6 +2,7 @@
 
 #include "widgets/colorbutton.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QStyleOptionButton>
@@ -82,6 +83,15 @@ private slots:
         const QFontInfo font(f.form->font());
         QCOMPARE(font.family(), f.form->font().family());
         QVERIFY2(font.pointSizeF() >= 8, qPrintable(QString::number(font.pointSizeF())));
+    }
+
+    // Message boxes, tooltips and open lists keep the desktop's font.
+    void theApplicationFontIsLeftAsItWas()
+    {
+        const QFont before = QApplication::font();
+        Form1Fixture f;
+        QCOMPARE(QApplication::font(), before);
+        QVERIFY(QApplication::font() != f.form->font());
     }
 
     void colouredButtonsKeepTheWindowFont_data()
