@@ -4,6 +4,7 @@
 #include "app/shutdownsignals.h"
 #include "serial/demodevice.h"
 #include "serial/qtbackend.h"
+#include "widgets/deferredextensionstyle.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -34,6 +35,8 @@ int main(int argc, char *argv[])
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
+    // The application owns its style.
+    QApplication::setStyle(new DeferredExtensionStyle);
     QApplication::setApplicationName(QStringLiteral("Kalvane"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setDesktopFileName(QStringLiteral(KALVANE_APP_ID));
