@@ -4,7 +4,7 @@
 #include "app/shutdownsignals.h"
 #include "serial/demodevice.h"
 #include "serial/qtbackend.h"
-#include "widgets/deferredextensionstyle.h"
+#include "widgets/desktopstyle.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
         qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     // The application owns its style.
-    QApplication::setStyle(new DeferredExtensionStyle);
+    QApplication::setStyle(new DesktopStyle);
     QApplication::setApplicationName(QStringLiteral("Kalvane"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     QApplication::setDesktopFileName(QStringLiteral(KALVANE_APP_ID));

@@ -1,9 +1,13 @@
-#include "deferredextensionstyle.h"
+#include "desktopstyle.h"
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QPainter>
+#include <QStyleOption>
 #include <functional>
+#include <qdrawutil.h>
 
 namespace {
 
@@ -49,8 +53,8 @@ private:
 
 } // namespace
 
-QIcon DeferredExtensionStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption *option,
-                                           const QWidget *widget) const
+QIcon DesktopStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption *option,
+                                 const QWidget *widget) const
 {
     if (standardIcon != SP_ToolBarHorizontalExtensionButton)
         return QProxyStyle::standardIcon(standardIcon, option, widget);
@@ -63,4 +67,25 @@ QIcon DeferredExtensionStyle::standardIcon(StandardPixmap standardIcon, const QS
             style = proxy->baseStyle();
         return style->standardIcon(SP_ToolBarHorizontalExtensionButton);
     }));
+}
+
+void DesktopStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                                 const QWidget *widget) const
+{
+    if (element != PE_FrameGroupBox || !baseStyle()->inherits("QFusionStyle"))
+        return QProxyStyle::drawPrimitive(element, option, painter, widget);
+    // As Fusion draws it, from the same picture.
+    if (m_groupBoxFrame.isNull()) {
+        // Named as a PNG, so that Qt's own decoder reads it without asking the plugins first.
+        QImageReader reader(QStringLiteral(":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png"),
+                            "png");
+        reader.setAutoDetectImageFormat(false);
+        m_groupBoxFrame = QPixmap::fromImage(reader.read());
+    }
+    constexpr int titleGap = 3;
+    int top = titleGap;
+    const auto *box = qobject_cast<const QGroupBox *>(widget);
+    if (!box || box->isCheckable() || !box->title().isEmpty())
+        top += qMax(baseStyle()->pixelMetric(PM_ExclusiveIndicatorHeight), option->fontMetrics.height());
+    qDrawBorderPixmap(painter, option->rect.adjusted(0, top, 0, 0), QMargins(6, 6, 6, 6), m_groupBoxFrame);
 }

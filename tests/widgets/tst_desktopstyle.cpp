@@ -1,8 +1,12 @@
-#include "widgets/deferredextensionstyle.h"
+#include "widgets/desktopstyle.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QGroupBox>
 #include <QMenuBar>
+#include <QStyleFactory>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -26,16 +30,56 @@ private:
 
 } // namespace
 
-// The menu bar's overflow button reads its picture only when it shows, and shows the style's own picture.
-class TestDeferredExtensionStyle : public QObject
+// Looks exactly as the desktop's own style, with Qt's pictures read without the image plugins.
+class TestDesktopStyle : public QObject
 {
     Q_OBJECT
 
+private:
+    static QImage drawn(QStyle *style, const QString &title, bool checkable, int pixelSize)
+    {
+        QGroupBox box(title);
+        box.setStyle(style);
+        box.setCheckable(checkable);
+        QFont font(QStringLiteral("PT Sans"));
+        font.setPixelSize(pixelSize);
+        box.setFont(font);
+        box.resize(300, 120);
+        return box.grab().toImage();
+    }
+
 private slots:
+    // First, while no picture of Qt's own has been read in this process.
+    void aFrameLooksAsTheDesktopStyleDrawsIt()
+    {
+        struct Box
+        {
+            QString title;
+            bool checkable;
+            int pixelSize;
+        };
+        const Box boxes[] = {{QStringLiteral("Экран данных полученных от Сом порта"), false, 11},
+                             {QString(), false, 11},
+                             {QString(), true, 11},
+                             {QStringLiteral("Порт"), true, 20}};
+        DesktopStyle style(QStyleFactory::create(QStringLiteral("Fusion")));
+        QList<QImage> ours;
+        for (const Box &box : boxes)
+            ours << drawn(&style, box.title, box.checkable, box.pixelSize);
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("imageformats"));
+
+        // Not the wrapped style itself, which asks this one to draw the frame.
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        for (qsizetype i = 0; i < ours.size(); ++i)
+            QCOMPARE(ours[i], drawn(fusion.get(), boxes[i].title, boxes[i].checkable, boxes[i].pixelSize));
+    }
+
     void theOverflowPictureIsReadWhenItShows()
     {
         int asked = 0;
-        QApplication::setStyle(new DeferredExtensionStyle(new CountingStyle(&asked)));
+        QApplication::setStyle(new DesktopStyle(new CountingStyle(&asked)));
         QMenuBar bar;
         bar.addAction(QStringLiteral("О программе"));
         bar.resize(bar.sizeHint());
@@ -65,7 +109,7 @@ private slots:
     {
         QFETCH(int, side);
         QFETCH(QIcon::Mode, mode);
-        QApplication::setStyle(new DeferredExtensionStyle);
+        QApplication::setStyle(new DesktopStyle);
         const QStyle *style = QApplication::style();
         const QIcon deferred = style->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
         const QIcon own = static_cast<const QProxyStyle *>(style)->baseStyle()->standardIcon(
@@ -75,5 +119,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDeferredExtensionStyle)
-#include "tst_deferredextensionstyle.moc"
+QTEST_MAIN(TestDesktopStyle)
+#include "tst_desktopstyle.moc"
