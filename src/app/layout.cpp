@@ -108,11 +108,13 @@ QTimer *timer(QObject *parent, const QString &name, int interval)
 class ApplicationFontWhileBuilding
 {
 public:
-    explicit ApplicationFontWhileBuilding(const QFont &font) : m_previous(QApplication::font())
+    // QGuiApplication's, which a new line edit's layout starts from: QApplication's would also drop the fonts
+    // the desktop gives tooltips, menus and message boxes.
+    explicit ApplicationFontWhileBuilding(const QFont &font) : m_previous(QGuiApplication::font())
     {
-        QApplication::setFont(font);
+        QGuiApplication::setFont(font);
     }
-    ~ApplicationFontWhileBuilding() { QApplication::setFont(m_previous); }
+    ~ApplicationFontWhileBuilding() { QGuiApplication::setFont(m_previous); }
     ApplicationFontWhileBuilding(const ApplicationFontWhileBuilding &) = delete;
     ApplicationFontWhileBuilding &operator=(const ApplicationFontWhileBuilding &) = delete;
 

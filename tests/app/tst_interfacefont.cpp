@@ -88,10 +88,14 @@ private slots:
     // Message boxes, tooltips and open lists keep the desktop's font.
     void theApplicationFontIsLeftAsItWas()
     {
+        QFont tooltips(QStringLiteral("DejaVu Serif"));
+        tooltips.setPixelSize(17);
+        QApplication::setFont(tooltips, "QTipLabel");
         const QFont before = QApplication::font();
         Form1Fixture f;
         QCOMPARE(QApplication::font(), before);
         QVERIFY(QApplication::font() != f.form->font());
+        QCOMPARE(QApplication::font("QTipLabel"), tooltips);
     }
 
     void colouredButtonsKeepTheWindowFont_data()
