@@ -1,10 +1,10 @@
 #include "desktopstyle.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QIconEngine>
 #include <QImageReader>
 #include <QPainter>
+#include <QPointer>
 #include <QStyleOption>
 #include <functional>
 #include <qdrawutil.h>
@@ -58,14 +58,10 @@ QIcon DesktopStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption
 {
     if (standardIcon != SP_ToolBarHorizontalExtensionButton)
         return QProxyStyle::standardIcon(standardIcon, option, widget);
-    // Asked of whatever style the application has when the icon is first drawn, as this one may have been
-    // replaced by then; without an option, as the menu bar asks, the icon follows the application's
-    // direction.
-    return QIcon(new DeferredIconEngine([] {
-        const QStyle *style = QApplication::style();
-        if (const auto *proxy = qobject_cast<const QProxyStyle *>(style))
-            style = proxy->baseStyle();
-        return style->standardIcon(SP_ToolBarHorizontalExtensionButton);
+    // Without an option, as the menu bar asks, the icon follows the application's direction; a style replaced
+    // in the meantime leaves the button without a picture rather than with a dangling one.
+    return QIcon(new DeferredIconEngine([base = QPointer<QStyle>(baseStyle())] {
+        return base ? base->standardIcon(SP_ToolBarHorizontalExtensionButton) : QIcon();
     }));
 }
 
