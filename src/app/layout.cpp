@@ -11,9 +11,9 @@
 #include "widgets/settingslist.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
