@@ -29,6 +29,7 @@ const QPixmap &Backdrop::pixmap()
     const qreal ratio = m_widget->devicePixelRatioF();
     if (m_pixmap.isNull() || m_geometry != m_widget->geometry() || m_pixmap.devicePixelRatio() != ratio) {
         m_geometry = m_widget->geometry();
+        ++m_generation;
         QPixmap capture(m_geometry.size() * ratio);
         capture.setDevicePixelRatio(ratio);
         capture.fill(m_widget->palette().color(QPalette::Window));

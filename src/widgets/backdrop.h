@@ -16,15 +16,23 @@ public:
     // Marks the widget as painting every pixel of itself.
     explicit Backdrop(QWidget *widget);
 
-    // The parent's pixels beneath the widget, captured again once the widget has moved or been resized; a
-    // new capture has a new cache key, which tells pictures drawn over the old one that they are stale.
+    // The parent's pixels beneath the widget, captured again once the widget has moved or been resized.
     const QPixmap &pixmap();
+    // Counts the captures, the current one included. Pictures the widget drew over an earlier capture are
+    // stale: the widget moved, or its look changed. Rows alike share the pixels of equal captures, so the
+    // pixmap's own cache key cannot tell.
+    int generation()
+    {
+        pixmap();
+        return m_generation;
+    }
     // From the widget's changeEvent: a change of palette, style, activation or enabling may change what the
-    // parent paints.
+    // parent paints, and what the widget draws over it.
     void changed(const QEvent *event);
 
 private:
     QWidget *m_widget;
     QPixmap m_pixmap;
     QRect m_geometry;
+    int m_generation = 0;
 };

@@ -48,7 +48,7 @@ void DataRow::changeEvent(QEvent *event)
 const QPixmap &DataRow::restingPanel(const QStyleOption &panel)
 {
     const qint64 backdrop = m_backdrop.pixmap().cacheKey();
-    if (backdrop == m_restingPanelBackdrop && panel.state == m_restingPanelState)
+    if (m_backdrop.generation() == m_restingPanelGeneration && panel.state == m_restingPanelState)
         return m_restingPanel;
     // Rows alike share one picture, as they share their backdrop.
     const QString key = QStringLiteral("kalvane-row-panel-%1-%2-%3-%4")
@@ -63,7 +63,7 @@ const QPixmap &DataRow::restingPanel(const QStyleOption &panel)
         painter.end();
         QPixmapCache::insert(key, m_restingPanel);
     }
-    m_restingPanelBackdrop = backdrop;
+    m_restingPanelGeneration = m_backdrop.generation();
     m_restingPanelState = panel.state;
     return m_restingPanel;
 }

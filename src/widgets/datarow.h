@@ -32,6 +32,6 @@ private:
     // The frame of a row at rest, over its backdrop: the style's frame costs more to draw than the text in
     // it.
     QPixmap m_restingPanel;
-    qint64 m_restingPanelBackdrop = 0;
+    int m_restingPanelGeneration = 0;
     QStyle::State m_restingPanelState;
 };

@@ -44,9 +44,9 @@ QPixmap IndicatorCircle::face(quint32 code)
 
 void IndicatorCircle::paintEvent(QPaintEvent *)
 {
-    if (m_backdrop.pixmap().cacheKey() != m_facesBackdrop) {
+    if (m_backdrop.generation() != m_facesGeneration) {
         m_faces.clear();
-        m_facesBackdrop = m_backdrop.pixmap().cacheKey();
+        m_facesGeneration = m_backdrop.generation();
     }
     auto cached = m_faces.find(m_backColor);
     if (cached == m_faces.end())

@@ -32,5 +32,5 @@ private:
     Backdrop m_backdrop{this};
     // One finished face per colour shown: a tick swaps two pictures rather than drawing two circles.
     QHash<quint32, QPixmap> m_faces;
-    qint64 m_facesBackdrop = 0;
+    int m_facesGeneration = 0;
 };

@@ -40,6 +40,26 @@ private slots:
         QCOMPARE(window.grab(below).toImage(), window.grab(above).toImage());
     }
 
+    // A new field colour leaves the parent's pixels beneath the row as they were.
+    void followsItsWindowsPalette()
+    {
+        QWidget window;
+        QLineEdit plain(&window);
+        DataRow row(&window);
+        const QRect above(0, 0, 609, 23), below(0, 30, 609, 23);
+        plain.setGeometry(above);
+        row.setGeometry(below);
+        plain.setFocusPolicy(Qt::NoFocus);
+        row.setFocusPolicy(Qt::NoFocus);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.grab();
+        QPalette palette = window.palette();
+        palette.setColor(QPalette::Base, Qt::yellow);
+        window.setPalette(palette);
+        QCOMPARE(window.grab(below).toImage(), window.grab(above).toImage());
+    }
+
     void keepsTheWholeText()
     {
         DataRow row;

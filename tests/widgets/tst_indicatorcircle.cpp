@@ -59,6 +59,26 @@ private slots:
         indicator.setBackColor(then);
         QCOMPARE(frame.grab(above).toImage(), frame.grab(below).toImage());
     }
+
+    // A new outline colour leaves the frame's own pixels beneath the circle as they were.
+    void followsItsFramesPalette()
+    {
+        QGroupBox frame(QStringLiteral("Экран данных"));
+        frame.resize(200, 120);
+        IndicatorCircle indicator(ColorCode::Red, &frame);
+        PlainCircle plain(&frame);
+        const QRect above(20, 24, 13, 13), below(20, 64, 13, 13);
+        indicator.setGeometry(above);
+        plain.setGeometry(below);
+        plain.code = ColorCode::Red;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.grab();
+        QPalette palette = frame.palette();
+        palette.setColor(QPalette::WindowText, Qt::blue);
+        frame.setPalette(palette);
+        QCOMPARE(frame.grab(above).toImage(), frame.grab(below).toImage());
+    }
 };
 
 QTEST_MAIN(TestIndicatorCircle)
