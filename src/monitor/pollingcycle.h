@@ -1,5 +1,7 @@
 #pragma once
 
+#include "localclock.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QTime>
@@ -33,7 +35,7 @@ public:
     int Row_Index = 0;
     QByteArray Rx_Data;
     // Stamps each reading for the rows' tooltips.
-    std::function<QTime()> clock = &QTime::currentTime;
+    std::function<QTime()> clock = LocalClock();
 
 private:
     void writeRow(const QString &text);
