@@ -7,10 +7,12 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QImage>
+#include <QResource>
 #include <QStyle>
 #include <QVariant>
 #include <QWidget>
 #include <QWindow>
+#include <QtEndian>
 
 QWidget *QtWindowSystem::owner(QWidget *window)
 {
@@ -50,9 +52,17 @@ QPixmap QtWindowSystem::loadIcon(const QString &name, QSize size)
         const QFileInfo file(icons.next());
         if (file.completeBaseName().compare(name, Qt::CaseInsensitive) != 0)
             continue;
+        // Decoding and scaling the large picture is a good part of start-up; the build scales it ahead of
+        // time to the sizes the window usually asks for.
+        const QResource ready(QStringLiteral(":/sized/%1.%2x%3")
+                                  .arg(file.completeBaseName())
+                                  .arg(size.width())
+                                  .arg(size.height()));
+        if (const QImage icon = unpackedIcon({ready.data(), ready.size()}); !icon.isNull())
+            return QPixmap::fromImage(icon);
         if (m_decodedPath != file.filePath())
             m_decoded = readImage(m_decodedPath = file.filePath());
-        return QPixmap::fromImage(m_decoded.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        return QPixmap::fromImage(scaledIcon(m_decoded, size));
     }
     return {};
 }
@@ -70,6 +80,43 @@ void QtWindowSystem::setIcon(QWidget *window, IconKind kind, const QPixmap &imag
             icon.addPixmap(pixmap);
     }
     window->setWindowIcon(icon);
+}
+
+QImage scaledIcon(const QImage &picture, QSize size)
+{
+    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+namespace {
+
+// Width, height, pixel format and bytes per line, then the lines.
+constexpr qsizetype PackedHeaderSize = 4 * sizeof(qint32);
+
+} // namespace
+
+QByteArray packedIcon(const QImage &icon)
+{
+    QByteArray data(PackedHeaderSize, Qt::Uninitialized);
+    const qint32 header[] = {icon.width(), icon.height(), qint32(icon.format()), qint32(icon.bytesPerLine())};
+    qToLittleEndian<qint32>(header, 4, data.data());
+    data.append(reinterpret_cast<const char *>(icon.constBits()), icon.sizeInBytes());
+    return data;
+}
+
+QImage unpackedIcon(QByteArrayView data)
+{
+    if (data.size() < PackedHeaderSize)
+        return {};
+    qint32 header[4];
+    qFromLittleEndian<qint32>(data.data(), 4, header);
+    const auto [width, height, format, bytesPerLine] = header;
+    if (width <= 0 || height <= 0 || format <= QImage::Format_Invalid || format >= QImage::NImageFormats ||
+        bytesPerLine <= 0 || (data.size() - PackedHeaderSize) / bytesPerLine < height)
+        return {};
+    const QImage lines(reinterpret_cast<const uchar *>(data.data() + PackedHeaderSize), width, height,
+                       bytesPerLine, QImage::Format(format));
+    // A bytes-per-line too short for the width leaves a null image; a copy owns its pixels.
+    return lines.copy();
 }
 
 void Set_Window_Icons(QWidget *window, const QString &name, bool alsoTopOwner, WindowSystem &system)

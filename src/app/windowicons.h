@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QImage>
 #include <QPixmap>
 #include <QSize>
@@ -44,6 +45,13 @@ private:
     QString m_decodedPath;
     QImage m_decoded;
 };
+
+// A window icon's picture at another size, as the window shows it.
+QImage scaledIcon(const QImage &picture, QSize size);
+
+// A scaled icon as the build stores it for start-up, and back; a null image when the data is not one.
+QByteArray packedIcon(const QImage &icon);
+QImage unpackedIcon(QByteArrayView data);
 
 // Sets the large and the small icon on the window and, when alsoTopOwner is true, first on its top owner.
 void Set_Window_Icons(QWidget *window, const QString &name, bool alsoTopOwner, WindowSystem &system);

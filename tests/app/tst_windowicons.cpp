@@ -1,10 +1,13 @@
+#include "app/dibimage.h"
 #include "app/windowicons.h"
 
 #include <QIcon>
 #include <QImage>
 #include <QImageReader>
+#include <QResource>
 #include <QTest>
 #include <QWidget>
+#include <QtEndian>
 
 // Logs what Set_Window_Icons asks of the window system and lets Qt do the work.
 class RecordingSystem : public QtWindowSystem
@@ -74,6 +77,9 @@ private slots:
     void resourceImagesLoad_data();
     void resourceImagesLoad();
     void pictureIsIndexed8();
+    void readyMadeSizesAreTheScaledPicture();
+    void damagedPackedIconIsRefused_data();
+    void damagedPackedIconIsRefused();
 };
 
 void TestWindowIcons::setsIconsInOrder_data()
@@ -181,6 +187,42 @@ void TestWindowIcons::pictureIsIndexed8()
 
     QCOMPARE(picture.format(), QImage::Format_Indexed8);
     QCOMPARE(picture.colorCount(), 256);
+}
+
+void TestWindowIcons::readyMadeSizesAreTheScaledPicture()
+{
+    QtWindowSystem system;
+    const QImage picture = readImage(":/icons/ICON1.ico");
+    for (const QSize size : {system.largeIconSize(), system.smallIconSize()}) {
+        const QString ready = QStringLiteral(":/sized/ICON1.%1x%2").arg(size.width()).arg(size.height());
+        QVERIFY2(QResource(ready).isValid(), qPrintable(ready));
+        QCOMPARE(system.loadIcon("icon1", size).toImage(),
+                 QPixmap::fromImage(scaledIcon(picture, size)).toImage());
+    }
+}
+
+void TestWindowIcons::damagedPackedIconIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("data");
+
+    const QByteArray whole = packedIcon(QImage(8, 4, QImage::Format_ARGB32));
+    const auto withField = [&whole](int field, qint32 value) {
+        QByteArray data = whole;
+        qToLittleEndian(value, data.data() + 4 * field);
+        return data;
+    };
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("header only") << whole.first(16);
+    QTest::newRow("last line cut short") << whole.chopped(1);
+    QTest::newRow("no such format") << withField(2, QImage::NImageFormats);
+    QTest::newRow("lines shorter than the width") << withField(3, 4);
+    QTest::newRow("negative height") << withField(1, -4);
+}
+
+void TestWindowIcons::damagedPackedIconIsRefused()
+{
+    QFETCH(QByteArray, data);
+    QVERIFY(unpackedIcon(data).isNull());
 }
 
 QTEST_MAIN(TestWindowIcons)
