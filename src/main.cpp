@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <malloc.h>
 
 int main(int argc, char *argv[])
 {
@@ -38,6 +39,10 @@ int main(int argc, char *argv[])
     // program (no native file dialogs, no GLib-based plugins) needs GLib's.
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
         qputenv("QT_NO_GLIB", "1");
+    // A flood gives each row up to 384 KB of text at every tick. Once the first block that size is freed,
+    // glibc stops mapping such blocks on their own and takes them from the heap, where the holes they leave
+    // stay resident; a fixed threshold keeps them mapped and gives them back whole when freed.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     QApplication app(argc, argv);
     // The application owns its style.
     QApplication::setStyle(new DesktopStyle);
