@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <QtEndian>
+#include <cstring>
 
 QWidget *QtWindowSystem::owner(QWidget *window)
 {
@@ -113,10 +114,14 @@ QImage unpackedIcon(QByteArrayView data)
     if (width <= 0 || height <= 0 || format <= QImage::Format_Invalid || format >= QImage::NImageFormats ||
         bytesPerLine <= 0 || (data.size() - PackedHeaderSize) / bytesPerLine < height)
         return {};
-    const QImage lines(reinterpret_cast<const uchar *>(data.data() + PackedHeaderSize), width, height,
-                       bytesPerLine, QImage::Format(format));
-    // A bytes-per-line too short for the width leaves a null image; a copy owns its pixels.
-    return lines.copy();
+    // Copied line by line, since Qt wants its pixels aligned and resource data need not be.
+    QImage icon(width, height, QImage::Format(format));
+    if (icon.isNull() || bytesPerLine < icon.bytesPerLine())
+        return {};
+    for (int y = 0; y < height; ++y)
+        std::memcpy(icon.scanLine(y), data.data() + PackedHeaderSize + qsizetype(y) * bytesPerLine,
+                    icon.bytesPerLine());
+    return icon;
 }
 
 void Set_Window_Icons(QWidget *window, const QString &name, bool alsoTopOwner, WindowSystem &system)
