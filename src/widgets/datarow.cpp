@@ -47,12 +47,11 @@ void DataRow::changeEvent(QEvent *event)
 
 const QPixmap &DataRow::restingPanel(const QStyleOption &panel)
 {
-    const qint64 backdrop = m_backdrop.pixmap().cacheKey();
     if (m_backdrop.generation() == m_restingPanelGeneration && panel.state == m_restingPanelState)
         return m_restingPanel;
     // Rows alike share one picture, as they share their backdrop.
     const QString key = QStringLiteral("kalvane-row-panel-%1-%2-%3-%4")
-                            .arg(backdrop)
+                            .arg(m_backdrop.pixmap().cacheKey())
                             .arg(int(panel.state))
                             .arg(palette().cacheKey())
                             .arg(quintptr(style()));
