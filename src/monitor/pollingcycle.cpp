@@ -122,7 +122,7 @@ void PollingCycle::Timer1_Timer()
 
 void PollingCycle::describeRow(bool repeated)
 {
-    const QString time = clockText(m_readAt);
+    const QString time = clockText(m_readAt.time());
     QStringList lines;
     if (!repeated)
         lines << QStringLiteral("посылка от ") + time;

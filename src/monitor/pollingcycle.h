@@ -3,8 +3,8 @@
 #include "localclock.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
-#include <QTime>
 #include <array>
 #include <functional>
 #include <optional>
@@ -35,7 +35,7 @@ public:
     int Row_Index = 0;
     QByteArray Rx_Data;
     // Stamps each reading for the rows' tooltips.
-    std::function<QTime()> clock = LocalClock();
+    std::function<QDateTime()> clock = LocalClock();
 
 private:
     void writeRow(const QString &text);
@@ -47,6 +47,6 @@ private:
     QTimer *Timer1;
     std::array<QLineEdit *, 10> Text1;
     std::array<IndicatorCircle *, 10> Shape2;
-    QTime m_readAt;
+    QDateTime m_readAt;
     qsizetype m_dropped = 0;
 };
