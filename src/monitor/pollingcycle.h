@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class Capture;
 class CommPort;
 class DisplayMode;
 class IndicatorCircle;
@@ -31,6 +32,9 @@ public:
     void Command1_Click();
     void Command2_Click();
     void Timer1_Timer();
+    // From now on every tick that writes a reading appends its line to the journal, after the fields' names
+    // when the journal is new and a line naming the port and its settings.
+    void startJournal(Capture *journal);
 
     int Row_Index = 0;
     QByteArray Rx_Data;
@@ -40,6 +44,7 @@ public:
 private:
     void writeRow(const QString &text);
     void describeRow(bool repeated);
+    void keepInJournal(bool repeated);
 
     CommPort &Comm1;
     DisplayMode &m_displayMode;
@@ -49,4 +54,6 @@ private:
     std::array<IndicatorCircle *, 10> Shape2;
     QDateTime m_readAt;
     qsizetype m_dropped = 0;
+    Capture *m_journal = nullptr; // outlives the cycle
+    bool m_repeating = false;
 };
