@@ -73,8 +73,8 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
                                  QStringLiteral("ФАЙЛ"));
     const QCommandLineOption journal(
         QStringLiteral("journal"),
-        QStringLiteral("дописывать в ФАЙЛ строку о каждой посылке, записанной в строку\n"
-                       "экрана: время, число байт, шестнадцатеричный вид и текст\n"
+        QStringLiteral("дописывать в ФАЙЛ по строке на каждую показанную посылку:\n"
+                       "время, число байт, шестнадцатеричный вид и текст\n"
                        "(«-» — стандартный вывод), например --journal посылки.tsv"),
         QStringLiteral("ФАЙЛ"));
     QList<QCommandLineOption> options{demo, log, journal, help, version};
