@@ -38,7 +38,7 @@ public:
 
     int Row_Index = 0;
     QByteArray Rx_Data;
-    // Stamps each reading for the rows' tooltips.
+    // Stamps each reading for the rows' tooltips and the journal.
     std::function<QDateTime()> clock = LocalClock();
 
 private:
