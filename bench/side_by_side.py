@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Kalvane beside a bare Qt window under Xvfb: start-up, idle memory, CPU while polling, and a flood.
+"""Kalvane beside a bare Qt window under Xvfb: start-up, idle memory, CPU while polling, and a flood;
+then the same paced stream again with --journal.
 
 usage: side_by_side.py BARE KALVANE [KALVANE...]   (under fake-serial: port 1 is a pseudo-terminal)
 Several KALVANE binaries are measured in the same run, interleaved, so that builds compare fairly.
@@ -9,6 +10,7 @@ import select
 import statistics
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -73,11 +75,11 @@ class Screen:
                 return None
         return self.d.next_event()
 
-    def launch(self, program):
+    def launch(self, program, *arguments):
         env = dict(os.environ, DISPLAY=self.name)
         env.pop("QT_QPA_PLATFORM", None)
         started = time.monotonic()
-        process = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process = subprocess.Popen([program, *arguments], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = started + 20
         while (e := self.next_event(deadline)) is not None:
             if e.type == X.MapNotify and not e.override:
@@ -164,6 +166,23 @@ def measure(screen, program, peer):
     return row
 
 
+def measure_journal(screen, program, peer, path):
+    """The paced stream of measure() again, with every reading appended to a journal."""
+    if os.path.exists(path):
+        os.unlink(path)
+    process, window, _ = screen.launch(program, "--journal", path)
+    time.sleep(3)
+    screen.click_start(window)
+    time.sleep(1)
+    row = {"journal": cpu_percent(process.pid, POLL_S, lambda s: feed(peer, s))}
+    process.terminate()
+    process.wait(10)
+    with open(path, "rb") as f:
+        row["lines"] = sum(1 for _ in f)
+    time.sleep(1)
+    return row
+
+
 def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
@@ -172,6 +191,7 @@ def main():
     if not peer:
         sys.exit("run under fake-serial: port 1 must be a pseudo-terminal")
     xvfb, name = start_xvfb()
+    journal = os.path.join(tempfile.mkdtemp(prefix="kalvane-bench-"), "journal.tsv")
     try:
         screen = Screen(name)
         everyone = [bare] + programs
@@ -181,6 +201,9 @@ def main():
             for p in everyone:
                 rows[p].append(measure(screen, p, None if p == bare else peer))
                 print(f"round {n + 1} {p}: {rows[p][-1]}", file=sys.stderr)
+            for p in programs:
+                rows[p][-1].update(measure_journal(screen, p, peer, journal))
+                print(f"round {n + 1} {p} --journal: {rows[p][-1]}", file=sys.stderr)
         for _ in range(STARTS):
             for p in everyone:
                 process, _, ms = screen.launch(p)
@@ -190,6 +213,9 @@ def main():
     finally:
         xvfb.terminate()
         xvfb.wait()
+        if os.path.exists(journal):
+            os.unlink(journal)
+        os.rmdir(os.path.dirname(journal))
 
     def med(p, key):
         return statistics.median(r[key] for r in rows[p])
@@ -201,6 +227,9 @@ def main():
              ("idle RSS, 3 s after mapping", lambda p: "%.1f MiB (+%.1f)" % (med(p, "rss"), med(p, "rss") - floor["rss"])),
              ("CPU polling every 100 ms, no data", lambda p: "%.2f %%" % med(p, "idle")),
              ("CPU polling, 1152 B every 100 ms", lambda p: "%.2f %%" % med(p, "paced")),
+             ("the same with --journal (lines written)",
+              lambda p: "%.2f %% (%d)" % (med(p, "journal"), med(p, "lines"))),
+             ("the journal's cost", lambda p: "%+.2f %%" % (med(p, "journal") - med(p, "paced"))),
              ("%g s flood: CPU" % FLOOD_S, lambda p: "%.1f %% (%.0f MB/s taken)" % (med(p, "flood"), med(p, "rate"))),
              ("%g s flood: RSS growth" % FLOOD_S, lambda p: "+%.1f MiB" % med(p, "growth")),
              ("%g s flood: slowest _NET_WM_PING answer" % FLOOD_S, lambda p: "%.0f ms" % med(p, "ping"))]

@@ -30,6 +30,11 @@ int main(int argc, char *argv[])
         std::fputs(exit->text.toLocal8Bit().constData(), stderr);
         return exit->status;
     }
+    auto journal = openJournal(options);
+    if (const auto *exit = std::get_if<CommandLineExit>(&journal)) {
+        std::fputs(exit->text.toLocal8Bit().constData(), stderr);
+        return exit->status;
+    }
 
     // The window changes a few small pieces at each tick. With shared-memory images Qt waits on the X server
     // before every such repaint; sending those few kilobytes over the socket costs less.
@@ -70,7 +75,8 @@ int main(int argc, char *argv[])
         dates.today = [pinned] { return pinned; };
 
     Form1 Form1({std::make_unique<QtSerialBackend>(), std::move(dates), showModalMessage,
-                 std::move(std::get<std::unique_ptr<Capture>>(opened))});
+                 std::move(std::get<std::unique_ptr<Capture>>(opened)),
+                 std::move(std::get<std::unique_ptr<Capture>>(journal))});
     Form1.Form_Load(port);
     Form1.show();
     // Logout, shutdown and Ctrl+C close the window as its close button does; exit also ends the nested loop

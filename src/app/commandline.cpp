@@ -71,7 +71,13 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
                                  QStringLiteral("дописывать каждый принятый из порта байт в ФАЙЛ как есть\n"
                                                 "(«-» — стандартный вывод), например --log порт.log"),
                                  QStringLiteral("ФАЙЛ"));
-    QList<QCommandLineOption> options{demo, log, help, version};
+    const QCommandLineOption journal(
+        QStringLiteral("journal"),
+        QStringLiteral("дописывать в ФАЙЛ по строке на каждую показанную посылку:\n"
+                       "время, число байт, шестнадцатеричный вид и текст\n"
+                       "(«-» — стандартный вывод), например --journal посылки.tsv"),
+        QStringLiteral("ФАЙЛ"));
+    QList<QCommandLineOption> options{demo, log, journal, help, version};
     for (const char *name : qtOptionsWithValue)
         options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
     for (const char *name : qtFlags)
@@ -105,6 +111,11 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
     result.demo = parser.isSet(demo);
     if (parser.isSet(log))
         result.logPath = parser.value(log);
+    if (parser.isSet(journal)) {
+        result.journalPath = parser.value(journal);
+        if (result.journalPath == result.logPath)
+            return usageError(QStringLiteral("--log и --journal не пишут в один файл"));
+    }
     if (!positional.isEmpty()) {
         if (result.demo)
             return usageError(QStringLiteral("--demo и ПОРТ вместе не указываются"));
@@ -115,16 +126,32 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
     return result;
 }
 
-std::variant<std::unique_ptr<Capture>, CommandLineExit> openCapture(const CommandLineOptions &options)
+namespace {
+
+std::variant<std::unique_ptr<Capture>, CommandLineExit> openAppending(const std::optional<QString> &path)
 {
-    if (!options.logPath)
+    if (!path)
         return nullptr;
     QString reason;
-    auto capture = Capture::open(*options.logPath, &reason);
+    auto capture = Capture::open(*path, &reason);
     if (!capture)
-        return CommandLineExit{2,
-                               QStringLiteral("kalvane: не удаётся открыть «%1» для дописывания: %2\n")
-                                   .arg(*options.logPath, reason),
-                               true};
+        return CommandLineExit{
+            2, QStringLiteral("kalvane: не удаётся открыть «%1» для дописывания: %2\n").arg(*path, reason),
+            true};
     return capture;
+}
+
+} // namespace
+
+std::variant<std::unique_ptr<Capture>, CommandLineExit> openCapture(const CommandLineOptions &options)
+{
+    return openAppending(options.logPath);
+}
+
+std::variant<std::unique_ptr<Capture>, CommandLineExit> openJournal(const CommandLineOptions &options)
+{
+    auto opened = openAppending(options.journalPath);
+    if (const auto *journal = std::get_if<std::unique_ptr<Capture>>(&opened); journal && *journal)
+        (*journal)->setSubject(QStringLiteral("Запись журнала"));
+    return opened;
 }

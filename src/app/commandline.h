@@ -16,6 +16,8 @@ struct CommandLineOptions
     bool demo = false;
     // Where every byte read from the port is appended; "-" is standard output.
     std::optional<QString> logPath;
+    // Where each reading the rows show is appended as a line; "-" is standard output.
+    std::optional<QString> journalPath;
 };
 
 // A run that ends at once: help, version or a usage error.
@@ -31,3 +33,7 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
 
 // The capture the options ask for (none without --log), or the exit for a file that cannot be appended to.
 std::variant<std::unique_ptr<Capture>, CommandLineExit> openCapture(const CommandLineOptions &options);
+
+// The journal the options ask for (none without --journal), or the exit for a file that cannot be appended
+// to.
+std::variant<std::unique_ptr<Capture>, CommandLineExit> openJournal(const CommandLineOptions &options);

@@ -41,6 +41,8 @@ Form1::Form1(Form1Services services, QWidget *parent)
       m_pollingCycle(m_comm1, m_displayMode, c.Text2, c.Timer1, c.Text1, c.Shape2)
 {
     m_comm1.setCapture(m_capture.get());
+    m_journal = std::move(services.journal);
+    m_portSettings.setJournal(m_journal.get());
     wireEvents();
 }
 
@@ -65,6 +67,8 @@ void Form1::wireEvents()
 
     if (m_capture)
         connect(m_capture.get(), &Capture::stopped, &m_portSettings, &PortSettings::describePort);
+    if (m_journal)
+        connect(m_journal.get(), &Capture::stopped, &m_portSettings, &PortSettings::describePort);
 
     connect(c.mnu_Prog, &QAction::triggered, this, &Form1::mnu_Prog_Click);
     connect(ClickSignal::on(c.Frame4), &ClickSignal::clicked, this, &Form1::Frame4_Click);
@@ -87,6 +91,7 @@ void Form1::Form_Load(const QString &startPort)
         m_comm1.setPortOpen(true);
     });
     guarded([&] { m_portSettings.Show_Port_State(); });
+    guarded([&] { m_pollingCycle.startJournal(m_journal.get()); });
     guarded([&] { m_displayMode.Command6_Click(); });
     guarded([&] { c.Command4->setBackColor(ColorCode::BrightGreen); });
     guarded([&] { c.Command3->setBackColor(ColorCode::ButtonFace); });
@@ -105,6 +110,8 @@ void Form1::Form_Unload()
         m_comm1.setPortOpen(false);
     if (m_capture)
         m_capture->close();
+    if (m_journal)
+        m_journal->close();
 }
 
 void Form1::Make_Month_Genitive()

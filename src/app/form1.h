@@ -22,6 +22,8 @@ struct Form1Services
     std::function<void(QWidget *parent, const QString &text)> showMessage;
     // Where every byte read is kept; none when the operator asked for no capture.
     std::unique_ptr<Capture> capture = {};
+    // Where each reading the rows show is kept with its time; none unless the operator asked for it.
+    std::unique_ptr<Capture> journal = {};
 };
 
 // The one window: owns the controls, the port and the subsystems, and routes every event to its handler.
@@ -59,6 +61,7 @@ private:
     Form1Controls c;
     DateSource m_dates;
     std::unique_ptr<Capture> m_capture; // outlives the port that feeds it
+    std::unique_ptr<Capture> m_journal; // outlives the cycle that feeds it
     CommPort m_comm1;
     PortSettings m_portSettings;
     OutputSignals m_outputSignals;

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QTime>
+#include <QDateTime>
 
-// The local time of day for stamping readings, cheap enough for every poll.
+// The local time with its offset from UTC for stamping readings, cheap enough for every poll.
 class LocalClock
 {
 public:
-    QTime operator()();
+    QDateTime operator()();
 
 private:
     qint64 m_minute = -1;
-    qint64 m_offsetMs = 0;
+    int m_offsetSeconds = 0;
 };

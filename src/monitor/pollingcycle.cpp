@@ -2,8 +2,11 @@
 
 #include "cp1251.h"
 #include "displaymode.h"
+#include "journalline.h"
+#include "serial/capture.h"
 #include "serial/commport.h"
 #include "serial/linesettings.h"
+#include "serial/portsettings.h"
 #include "widgets/colorcode.h"
 #include "widgets/indicatorcircle.h"
 
@@ -112,6 +115,7 @@ void PollingCycle::Timer1_Timer()
         writeRow(m_displayMode.Hex_Data);
     }
     describeRow(!reading);
+    keepInJournal(!reading);
 
     ++Row_Index;
     if (Row_Index == 10) {
@@ -122,7 +126,7 @@ void PollingCycle::Timer1_Timer()
 
 void PollingCycle::describeRow(bool repeated)
 {
-    const QString time = clockText(m_readAt);
+    const QString time = clockText(m_readAt.time());
     QStringList lines;
     if (!repeated)
         lines << QStringLiteral("посылка от ") + time;
@@ -141,4 +145,39 @@ void PollingCycle::describeRow(bool repeated)
     Text1[Row_Index]->setToolTip(note);
     Text1[Row_Index]->setAccessibleDescription(note);
     Shape2[Row_Index]->setAccessibleDescription(note);
+}
+
+void PollingCycle::startJournal(Capture *journal)
+{
+    m_journal = journal;
+    if (!m_journal)
+        return;
+    if (m_journal->startedEmpty())
+        m_journal->append(journalHeader());
+    const bool open = Comm1.portOpen() == true;
+    QString note = QStringLiteral("запуск: ") +
+                   portStateText(open, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
+    if (!open)
+        note += QStringLiteral("; настройки ") + lineSettingsText(Comm1.settings());
+    m_journal->append(journalNoteLine(clock(), note));
+    m_journal->flush();
+}
+
+void PollingCycle::keepInJournal(bool repeated)
+{
+    // A closed port repeats its reading at every tick; the journal keeps the first repeat alone, stamped when
+    // the port was found closed, so that it tells when the rows stopped showing fresh readings.
+    if (repeated) {
+        if (std::exchange(m_repeating, true))
+            return;
+    } else {
+        m_repeating = false;
+        if (Rx_Data.isEmpty())
+            return;
+    }
+    if (!m_journal || !m_journal->running())
+        return;
+    m_journal->append(journalLine({repeated ? clock() : m_readAt, Rx_Data, m_dropped, repeated}));
+    // Handed over at once, so that a reader following the file sees each reading as its row does.
+    m_journal->flush();
 }

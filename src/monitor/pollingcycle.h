@@ -3,12 +3,13 @@
 #include "localclock.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
-#include <QTime>
 #include <array>
 #include <functional>
 #include <optional>
 
+class Capture;
 class CommPort;
 class DisplayMode;
 class IndicatorCircle;
@@ -31,15 +32,19 @@ public:
     void Command1_Click();
     void Command2_Click();
     void Timer1_Timer();
+    // From now on every tick that writes a reading appends its line to the journal, after the fields' names
+    // when the journal is new and a line naming the port and its settings.
+    void startJournal(Capture *journal);
 
     int Row_Index = 0;
     QByteArray Rx_Data;
-    // Stamps each reading for the rows' tooltips.
-    std::function<QTime()> clock = LocalClock();
+    // Stamps each reading for the rows' tooltips and the journal.
+    std::function<QDateTime()> clock = LocalClock();
 
 private:
     void writeRow(const QString &text);
     void describeRow(bool repeated);
+    void keepInJournal(bool repeated);
 
     CommPort &Comm1;
     DisplayMode &m_displayMode;
@@ -47,6 +52,8 @@ private:
     QTimer *Timer1;
     std::array<QLineEdit *, 10> Text1;
     std::array<IndicatorCircle *, 10> Shape2;
-    QTime m_readAt;
+    QDateTime m_readAt;
     qsizetype m_dropped = 0;
+    Capture *m_journal = nullptr; // outlives the cycle
+    bool m_repeating = false;
 };

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // What the window's thread and the worker share; held by both, so a worker left behind at the end stays safe.
@@ -167,7 +168,11 @@ std::unique_ptr<Capture> Capture::open(const QString &path, QString *errorText)
             *errorText = russianErrorText(errno);
         return nullptr;
     }
-    return std::unique_ptr<Capture>(new Capture(path, fd));
+    struct stat status;
+    const bool empty = ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0;
+    auto capture = std::unique_ptr<Capture>(new Capture(path, fd));
+    capture->m_startedEmpty = empty;
+    return capture;
 }
 
 Capture::Capture(const QString &path, int fd) : m_path(path), m_writer(std::make_shared<CaptureWriter>())
@@ -262,8 +267,8 @@ QString Capture::stateText() const
     const auto stop = failure();
     if (!stop)
         return {};
-    return QStringLiteral("Запись в «%1» остановлена %2: %3; записано байт: %4")
-        .arg(m_path, stop->when.toString(QStringLiteral("dd.MM.yyyy в hh:mm:ss")), stop->reason)
+    return QStringLiteral("%1 в «%2» остановлена %3: %4; записано байт: %5")
+        .arg(m_subject, m_path, stop->when.toString(QStringLiteral("dd.MM.yyyy в hh:mm:ss")), stop->reason)
         .arg(stop->bytesWritten);
 }
 

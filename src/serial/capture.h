@@ -48,6 +48,10 @@ public:
     void close();
 
     QString path() const { return m_path; }
+    // Whether the file held nothing when opened; a pipe or a terminal counts as empty.
+    bool startedEmpty() const { return m_startedEmpty; }
+    // What the stopped-capture note calls the writing, "Запись" unless set.
+    void setSubject(const QString &subject) { m_subject = subject; }
     bool running() const;
     std::optional<Failure> failure() const;
     // What the operator reads about a stopped capture; empty while it runs.
@@ -62,6 +66,8 @@ private:
     void announceFailure();
 
     QString m_path;
+    QString m_subject = QStringLiteral("Запись");
+    bool m_startedEmpty = true;
     std::shared_ptr<CaptureWriter> m_writer;
     QByteArray m_pending;
     QTimer m_idleFlush;

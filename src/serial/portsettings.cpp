@@ -94,8 +94,9 @@ void PortSettings::describePort()
     // Told of the state the indicator shows, which a failed read of the port counts as closed.
     const bool shownOpen = Shape1->backColor() == ColorCode::Green;
     QString state = portStateText(shownOpen, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
-    if (const Capture *capture = Comm1.capture(); capture && !capture->stateText().isEmpty())
-        state += QLatin1Char('\n') + capture->stateText();
+    for (const Capture *writer : {Comm1.capture(), m_journal})
+        if (writer && !writer->stateText().isEmpty())
+            state += QLatin1Char('\n') + writer->stateText();
     Shape1->setToolTip(state);
     Shape1->setAccessibleDescription(state);
 }

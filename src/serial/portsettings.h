@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+class Capture;
 class CommPort;
 class IndicatorCircle;
 class QComboBox;
@@ -33,6 +34,8 @@ public:
     void Open_Port_At_Startup();
     // Writes the indicator's tooltip and description for the state it shows, with a stopped capture's note.
     void describePort();
+    // A journal whose stop the tooltip tells as it tells the capture's.
+    void setJournal(const Capture *journal) { m_journal = journal; }
 
 private:
     CommPort &Comm1;
@@ -41,4 +44,5 @@ private:
     QTimer *Timer2;
     ShowMessage m_showMessage;
     bool m_reopening = false;
+    const Capture *m_journal = nullptr;
 };

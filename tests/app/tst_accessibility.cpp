@@ -128,7 +128,7 @@ private slots:
         f.form->Form_Load();
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        f.form->pollingCycle().clock = [] { return QTime(9, 30, 15, 250); };
+        f.form->pollingCycle().clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(9, 30, 15, 250)); };
         f.port->feed("abc");
         f.form->pollingCycle().Timer1_Timer();
         f.port->unplug();

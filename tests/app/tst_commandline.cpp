@@ -30,6 +30,8 @@ private slots:
             << QStringList{"/dev/../etc/passwd"} << 2 << true << "недопустимый";
         QTest::newRow("Qt option without its value") << QStringList{"-platform"} << 2 << true << "значения";
         QTest::newRow("log without its file") << QStringList{"3", "--log"} << 2 << true << "значения";
+        QTest::newRow("log and journal to one file")
+            << QStringList{"--log", "-", "--journal", "-"} << 2 << true << "--log и --journal";
     }
 
     void endsAtOnceWithItsStatus()
@@ -102,6 +104,21 @@ private slots:
         QVERIFY(std::get<std::unique_ptr<Capture>>(openCapture(options)));
         options.logPath.reset();
         QVERIFY(!std::get<std::unique_ptr<Capture>>(openCapture(options)));
+    }
+
+    void aJournalIsOpenedAsALogIs()
+    {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("missing/j.tsv"));
+        const auto parsed =
+            parseCommandLine({"kalvane", "--log", dir.filePath("bench.log"), "--journal", missing, "3"});
+        const auto &options = std::get<CommandLineOptions>(parsed);
+        QCOMPARE(options.journalPath, missing);
+        const auto opened = openJournal(options);
+        const auto *exit = std::get_if<CommandLineExit>(&opened);
+        QVERIFY(exit);
+        QCOMPARE(exit->status, 2);
+        QVERIFY(exit->text.contains(QStringLiteral("«%1» для дописывания: нет такого файла").arg(missing)));
     }
 
     void startUpOpensTheNamedPortInsteadOfTheFirst()

@@ -27,14 +27,21 @@ qint64 fileSize(const QString &path)
     return QFileInfo(path).size();
 }
 
-std::unique_ptr<Form1> captureWindow(std::unique_ptr<SerialBackend> backend, const QString &path)
+std::unique_ptr<Capture> opened(const QString &path)
 {
     QString error;
     auto capture = Capture::open(path, &error);
     if (!capture)
         qFatal("cannot open %s: %s", qPrintable(path), qPrintable(error));
+    return capture;
+}
+
+std::unique_ptr<Form1> captureWindow(std::unique_ptr<SerialBackend> backend, const QString &path,
+                                     std::unique_ptr<Capture> journal = {})
+{
     return std::make_unique<Form1>(Form1Services{std::move(backend), Form1Fixture::pinnedDates(),
-                                                 [](QWidget *, const QString &) {}, std::move(capture)});
+                                                 [](QWidget *, const QString &) {}, opened(path),
+                                                 std::move(journal)});
 }
 
 } // namespace
@@ -107,6 +114,31 @@ private slots:
         QTRY_VERIFY(
             findControl<QLineEdit>(*form, QStringLiteral("Text1(0)"))->text() == QStringLiteral(" 42") ||
             findControl<QLineEdit>(*form, QStringLiteral("Text1(1)"))->text() == QStringLiteral(" 42"));
+    }
+
+    void aFailedJournalIsShownAndTheCaptureGoesOn()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bench.log"));
+        auto journal = opened(QStringLiteral("/dev/full"));
+        journal->setSubject(QStringLiteral("Запись журнала"));
+        auto fake = std::make_unique<FakeBackend>();
+        FakeBackend *port = fake.get();
+        auto form = captureWindow(std::move(fake), path, std::move(journal));
+        form->Form_Load();
+        auto *shape1 = findControl<IndicatorCircle>(*form, QStringLiteral("Shape1"));
+        QTRY_VERIFY(shape1->toolTip().contains(QStringLiteral("Запись журнала в «/dev/full» остановлена")));
+        QVERIFY(shape1->toolTip().contains(QStringLiteral("на устройстве нет места")));
+        QVERIFY(!shape1->toolTip().contains(path));
+
+        QTest::mouseClick(findControl<QPushButton>(*form, QStringLiteral("Command1")), Qt::LeftButton);
+        port->feed("AB");
+        QTRY_COMPARE(findControl<QLineEdit>(*form, QStringLiteral("Text1(0)"))->text(),
+                     QStringLiteral(" 41 42"));
+        form->close();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("AB"));
     }
 };
 

@@ -62,7 +62,7 @@ private slots:
     {
         Form1Fixture f;
         f.form->Form_Load();
-        QTime now(10, 0);
+        QDateTime now(QDate(2026, 12, 8), QTime(10, 0));
         f.form->pollingCycle().clock = [&] { return now = now.addMSecs(1500); };
         auto row = [&](int i) { return f.find<QLineEdit>(elementName("Text1", i)); };
         auto indicator = [&](int i) { return f.find<IndicatorCircle>(elementName("Shape2", i)); };
@@ -102,7 +102,7 @@ private slots:
     {
         Form1Fixture f;
         f.form->Form_Load();
-        f.form->pollingCycle().clock = [] { return QTime(23, 59, 59, 999); };
+        f.form->pollingCycle().clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59, 999)); };
         f.port->feed(QByteArray(CommPort::ReceiveCapacity + 4464, 'x'));
         f.form->pollingCycle().Timer1_Timer();
         QCOMPARE(f.find<QLineEdit>(QStringLiteral("Text1(0)"))->toolTip(),

@@ -36,8 +36,10 @@ void TestLocalClock::agreesWithSystemClock()
 
     LocalClock clock;
     const QTime before = QTime::currentTime();
-    const QTime stamped = clock();
+    const QDateTime stamp = clock();
     const QTime after = QTime::currentTime();
+    QCOMPARE(stamp.offsetFromUtc(), QDateTime::currentDateTime().offsetFromUtc());
+    const QTime stamped = stamp.time();
     // Counted round the clock from the first reading, so that a midnight in between does not matter.
     constexpr int msPerDay = 24 * 60 * 60 * 1000;
     const auto since = [before](QTime time) { return (before.msecsTo(time) + msPerDay) % msPerDay; };

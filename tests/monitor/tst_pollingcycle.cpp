@@ -1,12 +1,15 @@
 #include "monitorfixture.h"
 
+#include "serial/capture.h"
 #include "widgets/colorbutton.h"
-#include "widgets/indicatorcircle.h"
 #include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 
 // Start, stop and the tick over the ten rows, in both display modes, with readings from the fake port.
@@ -206,6 +209,52 @@ private slots:
         QCOMPARE(row(f, 0).size(), 3 * CommPort::ReceiveCapacity);
         QCOMPARE(f.find<QLineEdit>("Text1(0)")->cursorPosition(), 0);
         QCOMPARE(count(f, 0), QString::number(CommPort::ReceiveCapacity));
+    }
+
+    void theJournalKeepsEachTickThatWroteAReading()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("j.tsv"));
+        QDateTime now(QDate(2026, 12, 8), QTime(16, 51, 12), Qt::OffsetFromUTC, 3 * 3600);
+        const auto run = [&](auto &&ticks) {
+            QString reason;
+            auto journal = Capture::open(path, &reason);
+            QVERIFY2(journal, qPrintable(reason));
+            MonitorFixture f;
+            f.pollingCycle.clock = [&] { return now = now.addMSecs(100); };
+            loadAndStart(f);
+            f.pollingCycle.startJournal(journal.get());
+            ticks(f);
+            journal->close();
+        };
+        run([](MonitorFixture &f) {
+            tick(f, "\xCA\xE0");
+            tick(f);
+            QTest::mouseClick(f.find<ColorButton>("Command5"), Qt::LeftButton);
+            tick(f, "a\tb");
+            f.pick(1, "19200");
+            tick(f, "lost");
+            tick(f);
+            f.portSettings.Timer2_Timer();
+            tick(f);
+            tick(f, "\\");
+        });
+        run([](MonitorFixture &f) { tick(f, "z"); });
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList expected{
+            QStringLiteral("время\tбайт\tBit\tText\tпримечание"),
+            QStringLiteral("2026-12-08T16:51:12.100+03:00\t\t\t\tзапуск: /dev/ttyS0 — 9600,n,8,1"),
+            QStringLiteral("2026-12-08T16:51:12.200+03:00\t2\t CA E0\tКа"),
+            QStringLiteral("2026-12-08T16:51:12.400+03:00\t3\t 61 09 62\ta\\tb"),
+            QStringLiteral("2026-12-08T16:51:12.500+03:00\t3\t 61 09 62\ta\\tb\tповтор: порт закрыт"),
+            QStringLiteral("2026-12-08T16:51:12.700+03:00\t1\t 5C\t\\\\"),
+            QStringLiteral("2026-12-08T16:51:12.800+03:00\t\t\t\tзапуск: /dev/ttyS0 — 9600,n,8,1"),
+            QStringLiteral("2026-12-08T16:51:12.900+03:00\t1\t 7A\tz"),
+        };
+        QCOMPARE(QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')),
+                 expected + QStringList{QString()});
     }
 
     void theTickRunsOnItsTimer()
