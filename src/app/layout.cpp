@@ -91,6 +91,12 @@ QPlainTextEdit *panelText(QWidget *parent, const QString &name, QRect geometry, 
     text->setReadOnly(true);
     text->setTabChangesFocus(true);
     setBackColor(text, QPalette::Base, backColor);
+    QPalette palette = text->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(
+            group, QPalette::Text,
+            readableOn(palette.color(group, QPalette::Base), palette.color(group, QPalette::Text)));
+    text->setPalette(palette);
     return text;
 }
 
