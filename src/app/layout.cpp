@@ -57,6 +57,7 @@ QComboBox *combo(QWidget *parent, int index, QRect geometry, QLabel *namedBy)
     auto *box = place(new SettingsList(contents.items, contents.textAtStart, parent),
                       elementName("Combo1", index), geometry);
     box->setAccessibleName(namedBy->text());
+    box->lineEdit()->setAccessibleName(namedBy->text());
     namedBy->setBuddy(box);
     return box;
 }
