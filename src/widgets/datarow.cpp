@@ -60,7 +60,7 @@ int DataRow::textHeight()
 // font's line keeps the whole within it, and a reading holds a few hundred different characters at most.
 bool DataRow::withinLine(const QString &text)
 {
-    const QFontMetricsF metrics(font());
+    const QFontMetricsF metrics(font(), this);
     if (qRound(metrics.ascent() + metrics.descent()) > fontMetrics().height())
         return false;
     if (m_withinLine.isEmpty())
