@@ -57,6 +57,7 @@ QComboBox *combo(QWidget *parent, int index, QRect geometry, QLabel *namedBy)
     auto *box = place(new SettingsList(contents.items, contents.textAtStart, parent),
                       elementName("Combo1", index), geometry);
     box->setAccessibleName(namedBy->text());
+    box->lineEdit()->setAccessibleName(namedBy->text());
     namedBy->setBuddy(box);
     return box;
 }
@@ -91,6 +92,12 @@ QPlainTextEdit *panelText(QWidget *parent, const QString &name, QRect geometry, 
     text->setReadOnly(true);
     text->setTabChangesFocus(true);
     setBackColor(text, QPalette::Base, backColor);
+    QPalette palette = text->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(
+            group, QPalette::Text,
+            readableOn(palette.color(group, QPalette::Base), palette.color(group, QPalette::Text)));
+    text->setPalette(palette);
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include "linesettings.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
@@ -44,20 +45,54 @@ bool isEmptyUartSlot(const QString &ttyDir)
     return type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0";
 }
 
-class PortBoxHelpRefresher : public QObject
+// Also writes the help into the box's accessible description: a screen reader gets nothing of a tooltip
+// written only as it shows. Reading the devices costs a scan of sysfs, which only an assistive technology's
+// user needs at every keystroke and as the box takes focus.
+class PortBoxHelpRefresher : public QObject, public QAccessible::ActivationObserver
 {
 public:
-    using QObject::QObject;
+    explicit PortBoxHelpRefresher(QComboBox *box) : QObject(box), m_box(box)
+    {
+        box->installEventFilter(this);
+        connect(box, &QComboBox::editTextChanged, this, [this] {
+            if (m_accessible)
+                describe(portBoxHelp(m_box->currentText()));
+        });
+        QAccessible::installActivationObserver(this);
+        accessibilityActiveChanged(QAccessible::isActive());
+    }
+    ~PortBoxHelpRefresher() override { QAccessible::removeActivationObserver(this); }
+
+    void accessibilityActiveChanged(bool active) override
+    {
+        m_accessible = active;
+        if (active)
+            describe(portBoxHelp(m_box->currentText()));
+    }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::ToolTip) {
-            auto *box = static_cast<QComboBox *>(watched);
-            box->setToolTip(portBoxHelp(box->currentText()));
+            const QString help = portBoxHelp(m_box->currentText());
+            m_box->setToolTip(help);
+            describe(help);
+        } else if (event->type() == QEvent::FocusIn && m_accessible) {
+            // Devices come and go while the box is left alone.
+            describe(portBoxHelp(m_box->currentText()));
         }
         return false;
     }
+
+private:
+    void describe(const QString &help)
+    {
+        if (m_box->accessibleDescription() != help)
+            m_box->setAccessibleDescription(help);
+    }
+
+    QComboBox *m_box;
+    bool m_accessible = false;
 };
 
 } // namespace
@@ -116,5 +151,5 @@ QString portBoxHelp(const QString &typed, const QString &root)
 
 void keepPortBoxHelpFresh(QComboBox *box)
 {
-    box->installEventFilter(new PortBoxHelpRefresher(box));
+    new PortBoxHelpRefresher(box);
 }

@@ -22,5 +22,6 @@ QList<SerialDevice> presentSerialDevices(const QString &root = QStringLiteral("/
 QString portBoxHelp(const QString &typed, const QString &root = QStringLiteral("/"));
 
 // Writes the port box's help into its tooltip each time the tooltip is asked for, so it lists the devices
-// present at that moment.
+// present at that moment; and into its accessible description as well, and, while an assistive technology
+// is active, whenever the text changes or the box takes focus.
 void keepPortBoxHelpFresh(QComboBox *box);

@@ -9,17 +9,20 @@ Backdrop::Backdrop(QWidget *widget) : m_widget(widget)
     widget->setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void Backdrop::changed(const QEvent *event)
+bool Backdrop::changed(const QEvent *event)
 {
     switch (event->type()) {
     case QEvent::PaletteChange:
     case QEvent::StyleChange:
-    case QEvent::ActivationChange:
     case QEvent::EnabledChange:
+    // A window's children hear of its activation through these alone; a style sheet may paint the frame of an
+    // active window unlike that of an inactive one while every palette stays the same.
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
         m_pixmap = QPixmap();
-        break;
+        return true;
     default:
-        break;
+        return false;
     }
 }
 

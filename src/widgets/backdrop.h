@@ -26,9 +26,10 @@ public:
         pixmap();
         return m_generation;
     }
-    // From the widget's changeEvent: a change of palette, style, activation or enabling may change what the
-    // parent paints, and what the widget draws over it.
-    void changed(const QEvent *event);
+    // From the widget's event(): a change of palette, style, activation or enabling may change what the
+    // parent paints, and what the widget draws over it. True when the capture was dropped: the widget must
+    // repaint, which Qt does not do on its own for activation when the palette's groups are alike.
+    bool changed(const QEvent *event);
 
 private:
     QWidget *m_widget;

@@ -41,6 +41,8 @@ void ColorButton::paintEvent(QPaintEvent *)
     initStyleOption(&option);
     // The colour shows the choice; a checked caption is not drawn as pressed in.
     option.state &= ~QStyle::State_On;
+    option.palette.setColor(QPalette::ButtonText, readableOn(colorFromCode(m_backColor),
+                                                             option.palette.color(QPalette::ButtonText)));
     option.rect = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
     painter.drawControl(QStyle::CE_PushButtonLabel, option);
 }

@@ -2,6 +2,20 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <cmath>
+
+namespace {
+
+// Relative luminance, as contrast ratios are defined on it.
+double luminance(const QColor &color)
+{
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
+}
+
+} // namespace
 
 QColor colorFromCode(quint32 code)
 {
@@ -19,4 +33,12 @@ QColor colorFromCode(quint32 code)
         }
     }
     return QColor(code & 0xFFu, (code >> 8) & 0xFFu, (code >> 16) & 0xFFu);
+}
+
+QColor readableOn(const QColor &background, const QColor &themeText)
+{
+    const double back = luminance(background), text = luminance(themeText);
+    if ((qMax(back, text) + 0.05) / (qMin(back, text) + 0.05) >= 4.5)
+        return themeText;
+    return back > 0.179 ? QColor(Qt::black) : QColor(Qt::white);
 }

@@ -15,3 +15,8 @@ constexpr quint32 ButtonFace = 0x8000000F;
 } // namespace ColorCode
 
 QColor colorFromCode(quint32 code);
+
+// The text colour to draw on a fixed background: the theme's own while it reads there (4.5:1 or better), else
+// black on a light background, white on a dark one. A dark desktop theme's near-white text vanishes on the
+// window's light yellow and bright green.
+QColor readableOn(const QColor &background, const QColor &themeText);

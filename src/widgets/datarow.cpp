@@ -19,6 +19,11 @@ DataRow::DataRow(QWidget *parent) : QLineEdit(parent)
     // At rest the echo is hidden, which leaves the text whole but gives Qt's layout an empty string.
     connect(this, &QLineEdit::cursorPositionChanged, this, &DataRow::rest);
     connect(this, &QLineEdit::selectionChanged, this, &DataRow::rest);
+    // A resting row shows no echo, and an empty text moves no cursor: nothing else would repaint it.
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        m_textHeight = -1;
+        update();
+    });
     rest();
 }
 
@@ -39,10 +44,49 @@ void DataRow::wake()
     setEchoMode(Normal);
 }
 
-void DataRow::changeEvent(QEvent *event)
+// QLineEdit centres its text by the ink of the whole text, where it is taller than a line.
+int DataRow::textHeight()
 {
-    m_backdrop.changed(event);
-    QLineEdit::changeEvent(event);
+    if (m_textHeight < 0) {
+        const QFontMetrics metrics = fontMetrics();
+        const QString whole = text();
+        m_textHeight = withinLine(whole) ? metrics.height()
+                                         : qMax(metrics.boundingRect(whole).height(), metrics.height());
+    }
+    return m_textHeight;
+}
+
+// Measuring the ink of a whole reading lays out every character of it. Each glyph that stays within the
+// font's line keeps the whole within it, and a reading holds a few hundred different characters at most.
+bool DataRow::withinLine(const QString &text)
+{
+    const QFontMetricsF metrics(font(), this);
+    if (qRound(metrics.ascent() + metrics.descent()) > fontMetrics().height())
+        return false;
+    if (m_withinLine.isEmpty())
+        m_withinLine.resize(0x10000);
+    for (const QChar c : text) {
+        if (m_withinLine.testBit(c.unicode()))
+            continue;
+        if (c.isSurrogate())
+            return false;
+        const QRectF ink = metrics.boundingRect(c);
+        if (ink.top() < -metrics.ascent() || ink.bottom() > metrics.descent())
+            return false;
+        m_withinLine.setBit(c.unicode());
+    }
+    return true;
+}
+
+bool DataRow::event(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        m_withinLine.clear();
+        m_textHeight = -1;
+    }
+    if (m_backdrop.changed(event))
+        update();
+    return QLineEdit::event(event);
 }
 
 const QPixmap &DataRow::restingPanel(const QStyleOption &panel)
@@ -109,25 +153,33 @@ void DataRow::paintEvent(QPaintEvent *event)
         style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).marginsRemoved(textMargins());
     painter.setClipRect(contents);
     const QFontMetrics metrics = fontMetrics();
-    // No glyph is narrower than the narrowest printable ASCII one, so this many characters fill the row.
-    const qsizetype fits = contents.width() / qMax(1, metrics.horizontalAdvance(QLatin1Char('.'))) + 2;
-    QString visible = text().left(fits);
-    // As QLineEdit shows them: control characters but the tab, and line breaks, stand as spaces.
-    for (QChar &c : visible)
-        if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c == QChar::LineSeparator ||
-            c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter)
-            c = QLatin1Char(' ');
-
-    QTextLayout layout(visible, font(), this);
+    // Laid out from the start until the text runs a whole glyph past the row's end, so that nothing drawn
+    // at the cut shows: some characters (DEL, the soft hyphen, format characters) take no room at all.
+    const int reach = contents.width() + metrics.maxWidth();
+    const QString whole = text();
+    qsizetype fits = contents.width() / qMax(1, metrics.horizontalAdvance(QLatin1Char('.'))) + 2;
+    QTextLayout layout(QString(), font(), this);
     QTextOption option = layout.textOption();
     option.setFlags(QTextOption::IncludeTrailingSpaces);
     layout.setTextOption(option);
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
+    for (;;) {
+        QString visible = whole.left(fits);
+        // As QLineEdit shows them: control characters but the tab, and line breaks, stand as spaces.
+        for (QChar &c : visible)
+            if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c == QChar::LineSeparator ||
+                c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter)
+                c = QLatin1Char(' ');
+        layout.setText(visible);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        if (fits >= whole.size() || line.naturalTextWidth() > reach)
+            break;
+        fits *= 2;
+    }
+    const QString &visible = layout.text();
 
-    const int lineHeight = qMax(metrics.boundingRect(visible).height(), metrics.height());
-    const int top = contents.y() + (contents.height() - lineHeight + 1) / 2;
+    const int top = contents.y() + (contents.height() - textHeight() + 1) / 2;
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text));
     layout.draw(&painter, QPointF(contents.x() + HorizontalMargin, top));
 }

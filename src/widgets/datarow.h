@@ -2,6 +2,7 @@
 
 #include "backdrop.h"
 
+#include <QBitArray>
 #include <QLineEdit>
 #include <QStyle>
 
@@ -16,7 +17,7 @@ public:
     explicit DataRow(QWidget *parent = nullptr);
 
 protected:
-    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -27,6 +28,8 @@ private:
     void rest();
     void wake();
     const QPixmap &restingPanel(const QStyleOption &panel);
+    int textHeight();
+    bool withinLine(const QString &text);
 
     Backdrop m_backdrop{this};
     // The frame of a row at rest, over its backdrop: the style's frame costs more to draw than the text in
@@ -34,4 +37,8 @@ private:
     QPixmap m_restingPanel;
     int m_restingPanelGeneration = 0;
     QStyle::State m_restingPanelState;
+    // The height the text is centred by, for the current text and font; -1 until measured.
+    int m_textHeight = -1;
+    // The characters whose glyphs stay within the font's line, in the current font.
+    QBitArray m_withinLine;
 };

@@ -24,10 +24,11 @@ void IndicatorCircle::setStateNames(const QHash<quint32, QString> &names)
     setAccessibleName(m_stateNames.value(m_backColor));
 }
 
-void IndicatorCircle::changeEvent(QEvent *event)
+bool IndicatorCircle::event(QEvent *event)
 {
-    m_backdrop.changed(event);
-    QWidget::changeEvent(event);
+    if (m_backdrop.changed(event))
+        update();
+    return QWidget::event(event);
 }
 
 QPixmap IndicatorCircle::face(quint32 code)

@@ -21,7 +21,7 @@ public:
     void setStateNames(const QHash<quint32, QString> &names);
 
 protected:
-    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <unistd.h>
@@ -148,6 +149,15 @@ private slots:
                                               "закрыт|3 байта, в шестнадцатеричном виде")),
                  1);
         QCOMPARE(before->count(QStringLiteral("не записана\t-\t")), 8);
+        // The port box tells what is typed and which device it names. Each list's edit field bears its
+        // label's name, as the label does; the list itself is named by its text.
+        QCOMPARE(before
+                     ->filter(QRegularExpression(
+                         QStringLiteral("^1\t-\tВ поле порта набрано:\\|«1» — /dev/ttyS0\\|")))
+                     .size(),
+                 1);
+        for (const char *label : {"СOM", "Скорость", "чет/нечет", "бит", "стоп бит"})
+            QVERIFY2(before->count(QString::fromUtf8(label) + QStringLiteral("\t-\t")) == 2, label);
         for (const char *active : {"DTR Dis\tchecked\t", "DTR Enb\t-\t", "RTS Dis\tchecked\t", "RTS Enb\t-\t",
                                    "Bit\tchecked\t", "Text\t-\t"})
             QVERIFY2(before->contains(QLatin1String(active)), active);

@@ -2,9 +2,11 @@
 
 #include "widgets/indicatorcircle.h"
 
+#include <QAccessible>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 
 Q_DECLARE_METATYPE(SerialError)
 
@@ -119,6 +121,7 @@ private slots:
             QTest::keyClicks(box->lineEdit(), text);
             QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
             QApplication::sendEvent(box->lineEdit(), &event);
+            [&] { QCOMPARE(box->accessibleDescription(), box->toolTip()); }();
             return box->toolTip().section(QLatin1Char('\n'), 0, 1);
         };
         QCOMPARE(typeAndAskForHelp(QStringLiteral("port 2")),
@@ -127,6 +130,19 @@ private slots:
             typeAndAskForHelp(QStringLiteral("/dev/kalvane-absent")),
             QStringLiteral(
                 "В поле порта набрано:\n«/dev/kalvane-absent» — /dev/kalvane-absent: нет такого устройства"));
+    }
+
+    // A screen reader's user never hovers: the description follows the typing on its own.
+    void portBoxDescriptionFollowsTheTextForAScreenReader()
+    {
+        Form1Fixture f;
+        auto *box = f.find<QComboBox>(QStringLiteral("Combo1(0)"));
+        QAccessible::setActive(true);
+        const auto inactiveAfterwards = qScopeGuard([] { QAccessible::setActive(false); });
+        box->lineEdit()->clear();
+        QTest::keyClicks(box->lineEdit(), QStringLiteral("port 2"));
+        QCOMPARE(box->accessibleDescription().section(QLatin1Char('\n'), 0, 1),
+                 QStringLiteral("В поле порта набрано:\n«port 2» — нет такого устройства"));
     }
 };
 

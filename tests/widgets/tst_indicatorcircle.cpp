@@ -3,6 +3,7 @@
 
 #include <QGroupBox>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -40,18 +41,27 @@ private slots:
         QTest::addColumn<quint32>("then");
         // A new outline colour leaves the frame's own pixels beneath the circle as they were.
         QTest::addColumn<bool>("newOutline");
-        QTest::newRow("red") << ColorCode::Red << ColorCode::Red << false;
-        QTest::newRow("red, then green") << ColorCode::Red << ColorCode::Green << false;
+        // The window loses activation and gets it back, under a style sheet that paints the frames of
+        // active and inactive windows unlike.
+        QTest::addColumn<bool>("reactivated");
+        QTest::newRow("red") << ColorCode::Red << ColorCode::Red << false << false;
+        QTest::newRow("red, then green") << ColorCode::Red << ColorCode::Green << false << false;
         QTest::newRow("green, then untouched colour")
-            << ColorCode::Green << ColorCode::WindowBackground << false;
-        QTest::newRow("red, then a new outline colour") << ColorCode::Red << ColorCode::Red << true;
+            << ColorCode::Green << ColorCode::WindowBackground << false << false;
+        QTest::newRow("red, then a new outline colour") << ColorCode::Red << ColorCode::Red << true << false;
+        QTest::newRow("red, inactive, then active") << ColorCode::Red << ColorCode::Red << false << true;
     }
+    // What reached the screen, not a paint asked for now.
     void looksLikeACircleOnItsFrame()
     {
         QFETCH(quint32, first);
         QFETCH(quint32, then);
         QFETCH(bool, newOutline);
+        QFETCH(bool, reactivated);
+        QWidget other;
         QGroupBox frame(QStringLiteral("Экран данных"));
+        frame.setStyleSheet(
+            QStringLiteral("QGroupBox:!active{background:#ffc0c0} QGroupBox:active{background:#c0e0ff}"));
         frame.resize(200, 120);
         IndicatorCircle indicator(first, &frame);
         PlainCircle plain(&frame);
@@ -59,16 +69,33 @@ private slots:
         indicator.setGeometry(above);
         plain.setGeometry(below);
         plain.code = then;
+        other.show();
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
         indicator.setBackColor(then);
         if (newOutline) {
-            frame.grab();
+            QCoreApplication::processEvents();
             QPalette palette = frame.palette();
             palette.setColor(QPalette::WindowText, Qt::blue);
             frame.setPalette(palette);
         }
-        QCOMPARE(frame.grab(above).toImage(), frame.grab(below).toImage());
+        const auto circlesAlike = [&] {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            const QImage screen = frame.screen()->grabWindow(frame.winId()).toImage();
+            return screen.copy(above) == screen.copy(below);
+        };
+        QVERIFY(circlesAlike());
+        if (reactivated) {
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            QVERIFY2(circlesAlike(), "inactive");
+            frame.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&frame));
+            QVERIFY2(circlesAlike(), "active again");
+        }
     }
 };
 
