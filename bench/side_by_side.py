@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Kalvane beside a bare Qt window under Xvfb: start-up, idle memory, CPU while polling, and a flood.
 
-usage: side_by_side.py BARE KALVANE [KALVANE...]   (under fake-serial: port 1 is a pseudo-terminal)
-Several KALVANE binaries are measured in the same run, interleaved, so that builds compare fairly.
+usage: side_by_side.py BARE KALVANE [KALVANE...]
+Each KALVANE is started on a fresh pseudo-terminal of this script's, named on its command line. Several are
+measured in the same run, interleaved, so that builds compare fairly.
 """
 import os
 import select
@@ -11,6 +12,7 @@ import subprocess
 import sys
 import threading
 import time
+import tty
 
 from Xlib import X, display
 from Xlib.protocol import event
@@ -37,6 +39,19 @@ def start_xvfb():
         number += chunk
     os.close(read_end)
     return xvfb, ":" + number.decode().strip()
+
+
+class Pty:
+    """A pseudo-terminal: the program opens its path, the benchmark writes to the master."""
+
+    def __init__(self):
+        self.master, slave = os.openpty()
+        self.path = os.ttyname(slave)
+        tty.setraw(slave)  # kept while the master is open, so nothing is echoed before the program opens it
+        os.close(slave)
+
+    def close(self):
+        os.close(self.master)
 
 
 def cpu_seconds(pid):
@@ -73,17 +88,17 @@ class Screen:
                 return None
         return self.d.next_event()
 
-    def launch(self, program):
+    def launch(self, command):
         env = dict(os.environ, DISPLAY=self.name)
         env.pop("QT_QPA_PLATFORM", None)
         started = time.monotonic()
-        process = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = started + 20
         while (e := self.next_event(deadline)) is not None:
             if e.type == X.MapNotify and not e.override:
                 return process, e.window, (time.monotonic() - started) * 1000
         process.kill()
-        sys.exit(f"{program} mapped no window")
+        sys.exit(f"{command[0]} mapped no window")
 
     def ping(self, window, timeout=5.0):
         """Milliseconds until the window's event loop answers _NET_WM_PING."""
@@ -113,34 +128,42 @@ def cpu_percent(pid, seconds, during=None):
     return 100 * (cpu_seconds(pid) - before) / (time.monotonic() - started)
 
 
-def feed(peer, seconds):
+def feed(master, seconds):
     """1152 bytes every 100 ms, the pace of 115200 baud."""
-    with open(peer, "wb", buffering=0) as port:
-        chunk = bytes(range(256)) * 4 + bytes(range(128))
-        start = time.monotonic()
-        for n in range(int(seconds * 10)):
-            time.sleep(max(0.0, start + n / 10 - time.monotonic()))
-            port.write(chunk)
+    chunk = bytes(range(256)) * 4 + bytes(range(128))
+    start = time.monotonic()
+    for n in range(int(seconds * 10)):
+        time.sleep(max(0.0, start + n / 10 - time.monotonic()))
+        os.write(master, chunk)
 
 
-def flood(peer, seconds, written):
+def flood(master, seconds, written):
     """4 KiB non-blocking writes, as fast as the port takes them."""
-    fd = os.open(peer, os.O_WRONLY | os.O_NONBLOCK | os.O_NOCTTY)
+    os.set_blocking(master, False)
     chunk, end = bytes(range(256)) * 16, time.monotonic() + seconds
     while time.monotonic() < end:
         try:
-            written.append(os.write(fd, chunk))
+            written.append(os.write(master, chunk))
         except BlockingIOError:
-            select.select([], [fd], [], 0.05)
-    os.close(fd)
+            select.select([], [master], [], 0.05)
+    os.set_blocking(master, True)
 
 
-def measure(screen, program, peer):
-    process, window, startup = screen.launch(program)
+def launch(screen, program, bare):
+    """Starts the program, Kalvane on a pseudo-terminal of its own; returns it, its window, the start-up and
+    the terminal."""
+    pty = None if program == bare else Pty()
+    process, window, startup = screen.launch([program] + ([pty.path] if pty else []))
+    return process, window, startup, pty
+
+
+def measure(screen, program, bare):
+    process, window, startup, pty = launch(screen, program, bare)
+    peer = pty.master if pty else None
     row = {"start": startup}
     time.sleep(3)
     row["rss"] = rss_mib(process.pid)
-    if peer:
+    if pty:
         screen.click_start(window)
         time.sleep(1)
         row["idle"] = cpu_percent(process.pid, POLL_S)
@@ -158,9 +181,10 @@ def measure(screen, program, peer):
         row["growth"] = max(rss) - rss[0]
         row["ping"] = max(pings)
         row["rate"] = sum(written) / FLOOD_S / 1e6
-        time.sleep(1)  # lets the last of the flood drain before the next program opens the port
     process.terminate()
     process.wait(10)
+    if pty:
+        pty.close()
     return row
 
 
@@ -168,9 +192,6 @@ def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     bare, programs = sys.argv[1], sys.argv[2:]
-    peer = os.environ.get("FAKE_SERIAL_PEER0")
-    if not peer:
-        sys.exit("run under fake-serial: port 1 must be a pseudo-terminal")
     xvfb, name = start_xvfb()
     try:
         screen = Screen(name)
@@ -179,14 +200,16 @@ def main():
         starts = {p: [] for p in everyone}
         for n in range(ROUNDS):
             for p in everyone:
-                rows[p].append(measure(screen, p, None if p == bare else peer))
+                rows[p].append(measure(screen, p, bare))
                 print(f"round {n + 1} {p}: {rows[p][-1]}", file=sys.stderr)
         for _ in range(STARTS):
             for p in everyone:
-                process, _, ms = screen.launch(p)
+                process, _, ms, pty = launch(screen, p, bare)
                 starts[p].append(ms)
                 process.terminate()
                 process.wait(10)
+                if pty:
+                    pty.close()
     finally:
         xvfb.terminate()
         xvfb.wait()
