@@ -3,7 +3,8 @@
 
 usage: side_by_side.py BARE KALVANE [KALVANE...]
 Each KALVANE is started on a fresh pseudo-terminal of this script's, named on its command line. Several are
-measured in the same run, interleaved, so that builds compare fairly.
+measured in the same run, interleaved, so that builds compare fairly. Each must take a port on its command
+line (83c105e and later): an older build would open port 1, here perhaps the system console.
 """
 import os
 import select
