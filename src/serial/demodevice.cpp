@@ -3,6 +3,7 @@
 #include <QtMath>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -46,7 +47,9 @@ QString ptyErrorText(int error)
     case ENOTTY:
         return QStringLiteral("система не выдала его подчинённую сторону (смонтирован ли /dev/pts?)");
     }
-    return QStringLiteral("системная ошибка %1").arg(error);
+    const char *name = strerrorname_np(error);
+    return QStringLiteral("системная ошибка %1")
+        .arg(name ? QString::fromLatin1(name) : QString::number(error));
 }
 
 } // namespace
