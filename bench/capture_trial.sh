@@ -7,8 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 program=$(realpath "${1:-build/release/src/kalvane}")
 work=$(mktemp -d -t capture_trial.XXXXXX)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
-exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+exec 3< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+xvfb=$! # not a job, so named apart
+trap 'kill $(jobs -p) "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 read -r display <&3
 export DISPLAY=:$display
 openbox >/dev/null 2>&1 &
