@@ -1,25 +1,24 @@
 #!/usr/bin/env bash
-# The capture for real: 1 MB of random bytes to port 1's other end in uneven chunks, with two picks and a
-# Stop/Start on the way, must arrive in the --log file byte for byte.
+# The capture for real: 1 MB of random bytes to the other end of the program's pseudo-terminal in uneven chunks,
+# with two picks and a Stop/Start on the way, must arrive in the --log file byte for byte.
 #   bench/capture_trial.sh [KALVANE]   (default build/release/src/kalvane)
-# Needs root (fake-serial puts a pseudo-terminal in place of port 1), Xvfb, openbox, xdotool, socat, python3.
+# Needs Xvfb, openbox, xdotool, socat (which joins the program's pseudo-terminal to the one written) and python3.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [[ ${1:-} != --inside ]]; then
-  program=$(realpath "${1:-build/release/src/kalvane}")
-  work=$(mktemp -d -t capture_trial.XXXXXX)
-  trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
-  exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
-  read -r display <&3
-  export DISPLAY=:$display
-  openbox >/dev/null 2>&1 &
-  head -c 1000000 /dev/urandom >"$work/sent"
-  "${FAKE_SERIAL:-../shared/tools/fake-serial}" -- "$0" --inside "$program" "$work"
-  exit
-fi
-program=$2 work=$3 log=$3/capture.log
+program=$(realpath "${1:-build/release/src/kalvane}")
+work=$(mktemp -d -t capture_trial.XXXXXX)
+exec 3< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+xvfb=$! # not a job, so named apart
+trap 'kill $(jobs -p) "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+read -r display <&3
+export DISPLAY=:$display
+openbox >/dev/null 2>&1 &
+head -c 1000000 /dev/urandom >"$work/sent"
+socat pty,raw,echo=0,link="$work/port" pty,raw,echo=0,link="$work/peer" 2>/dev/null &
+for _ in $(seq 100); do [[ -e $work/port && -e $work/peer ]] && break; sleep 0.05; done
+log=$work/capture.log
 write() { # from to: that stretch of the bytes, in chunks of 1 byte to 64 KiB at an uneven pace
-  python3 - "$FAKE_SERIAL_PEER0" "$work/sent" "$1" "$2" <<'PY'
+  python3 - "$work/peer" "$work/sent" "$1" "$2" <<'PY'
 import os, random, sys, time
 peer, sent, start, end = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
 data, fd, rng, i = open(sent, 'rb').read()[start:end], os.open(peer, os.O_WRONLY | os.O_NOCTTY), random.Random(start), 0
@@ -29,7 +28,7 @@ while i < len(data):
 PY
 }
 arrived() { for _ in $(seq 300); do (($(stat -c %s "$log") >= $1)) && return; sleep 0.1; done; echo "only $(stat -c %s "$log") of $1 bytes"; }
-"$program" --log "$log" & pid=$!
+"$program" --log "$log" "$work/port" & pid=$!
 sleep 3
 window=$(xdotool search --onlyvisible --name Kalvane | head -1)
 xdotool windowactivate "$window"

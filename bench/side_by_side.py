@@ -2,8 +2,10 @@
 """Kalvane beside a bare Qt window under Xvfb: start-up, idle memory, CPU while polling, and a flood;
 then the same paced stream again with --journal.
 
-usage: side_by_side.py BARE KALVANE [KALVANE...]   (under fake-serial: port 1 is a pseudo-terminal)
-Several KALVANE binaries are measured in the same run, interleaved, so that builds compare fairly.
+usage: side_by_side.py BARE KALVANE [KALVANE...]
+Each KALVANE is started on a fresh pseudo-terminal of this script's, named on its command line. Several are
+measured in the same run, interleaved, so that builds compare fairly. Each must take a port on its command
+line (83c105e and later): an older build would open port 1, here perhaps the system console.
 """
 import os
 import select
@@ -13,6 +15,7 @@ import sys
 import tempfile
 import threading
 import time
+import tty
 
 from Xlib import X, display
 from Xlib.protocol import event
@@ -39,6 +42,19 @@ def start_xvfb():
         number += chunk
     os.close(read_end)
     return xvfb, ":" + number.decode().strip()
+
+
+class Pty:
+    """A pseudo-terminal: the program opens its path, the benchmark writes to the master."""
+
+    def __init__(self):
+        self.master, slave = os.openpty()
+        self.path = os.ttyname(slave)
+        tty.setraw(slave)  # kept while the master is open, so nothing is echoed before the program opens it
+        os.close(slave)
+
+    def close(self):
+        os.close(self.master)
 
 
 def cpu_seconds(pid):
@@ -75,17 +91,17 @@ class Screen:
                 return None
         return self.d.next_event()
 
-    def launch(self, program, *arguments):
+    def launch(self, command):
         env = dict(os.environ, DISPLAY=self.name)
         env.pop("QT_QPA_PLATFORM", None)
         started = time.monotonic()
-        process = subprocess.Popen([program, *arguments], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = started + 20
         while (e := self.next_event(deadline)) is not None:
             if e.type == X.MapNotify and not e.override:
                 return process, e.window, (time.monotonic() - started) * 1000
         process.kill()
-        sys.exit(f"{program} mapped no window")
+        sys.exit(f"{command[0]} mapped no window")
 
     def ping(self, window, timeout=5.0):
         """Milliseconds until the window's event loop answers _NET_WM_PING."""
@@ -115,34 +131,42 @@ def cpu_percent(pid, seconds, during=None):
     return 100 * (cpu_seconds(pid) - before) / (time.monotonic() - started)
 
 
-def feed(peer, seconds):
+def feed(master, seconds):
     """1152 bytes every 100 ms, the pace of 115200 baud."""
-    with open(peer, "wb", buffering=0) as port:
-        chunk = bytes(range(256)) * 4 + bytes(range(128))
-        start = time.monotonic()
-        for n in range(int(seconds * 10)):
-            time.sleep(max(0.0, start + n / 10 - time.monotonic()))
-            port.write(chunk)
+    chunk = bytes(range(256)) * 4 + bytes(range(128))
+    start = time.monotonic()
+    for n in range(int(seconds * 10)):
+        time.sleep(max(0.0, start + n / 10 - time.monotonic()))
+        os.write(master, chunk)
 
 
-def flood(peer, seconds, written):
+def flood(master, seconds, written):
     """4 KiB non-blocking writes, as fast as the port takes them."""
-    fd = os.open(peer, os.O_WRONLY | os.O_NONBLOCK | os.O_NOCTTY)
+    os.set_blocking(master, False)
     chunk, end = bytes(range(256)) * 16, time.monotonic() + seconds
     while time.monotonic() < end:
         try:
-            written.append(os.write(fd, chunk))
+            written.append(os.write(master, chunk))
         except BlockingIOError:
-            select.select([], [fd], [], 0.05)
-    os.close(fd)
+            select.select([], [master], [], 0.05)
+    os.set_blocking(master, True)
 
 
-def measure(screen, program, peer):
-    process, window, startup = screen.launch(program)
+def launch(screen, program, bare, *options):
+    """Starts the program, Kalvane on a pseudo-terminal of its own; returns it, its window, the start-up and
+    the terminal."""
+    pty = None if program == bare else Pty()
+    process, window, startup = screen.launch([program, *options] + ([pty.path] if pty else []))
+    return process, window, startup, pty
+
+
+def measure(screen, program, bare):
+    process, window, startup, pty = launch(screen, program, bare)
+    peer = pty.master if pty else None
     row = {"start": startup}
     time.sleep(3)
     row["rss"] = rss_mib(process.pid)
-    if peer:
+    if pty:
         screen.click_start(window)
         time.sleep(1)
         row["idle"] = cpu_percent(process.pid, POLL_S)
@@ -160,23 +184,25 @@ def measure(screen, program, peer):
         row["growth"] = max(rss) - rss[0]
         row["ping"] = max(pings)
         row["rate"] = sum(written) / FLOOD_S / 1e6
-        time.sleep(1)  # lets the last of the flood drain before the next program opens the port
     process.terminate()
     process.wait(10)
+    if pty:
+        pty.close()
     return row
 
 
-def measure_journal(screen, program, peer, path):
+def measure_journal(screen, program, bare, path):
     """The paced stream of measure() again, with every reading appended to a journal."""
     if os.path.exists(path):
         os.unlink(path)
-    process, window, _ = screen.launch(program, "--journal", path)
+    process, window, _, pty = launch(screen, program, bare, "--journal", path)
     time.sleep(3)
     screen.click_start(window)
     time.sleep(1)
-    row = {"journal": cpu_percent(process.pid, POLL_S, lambda s: feed(peer, s))}
+    row = {"journal": cpu_percent(process.pid, POLL_S, lambda s: feed(pty.master, s))}
     process.terminate()
     process.wait(10)
+    pty.close()
     with open(path, "rb") as f:
         row["lines"] = sum(1 for _ in f)
     time.sleep(1)
@@ -187,9 +213,6 @@ def main():
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     bare, programs = sys.argv[1], sys.argv[2:]
-    peer = os.environ.get("FAKE_SERIAL_PEER0")
-    if not peer:
-        sys.exit("run under fake-serial: port 1 must be a pseudo-terminal")
     xvfb, name = start_xvfb()
     journal = os.path.join(tempfile.mkdtemp(prefix="kalvane-bench-"), "journal.tsv")
     try:
@@ -199,17 +222,19 @@ def main():
         starts = {p: [] for p in everyone}
         for n in range(ROUNDS):
             for p in everyone:
-                rows[p].append(measure(screen, p, None if p == bare else peer))
+                rows[p].append(measure(screen, p, bare))
                 print(f"round {n + 1} {p}: {rows[p][-1]}", file=sys.stderr)
             for p in programs:
-                rows[p][-1].update(measure_journal(screen, p, peer, journal))
+                rows[p][-1].update(measure_journal(screen, p, bare, journal))
                 print(f"round {n + 1} {p} --journal: {rows[p][-1]}", file=sys.stderr)
         for _ in range(STARTS):
             for p in everyone:
-                process, _, ms = screen.launch(p)
+                process, _, ms, pty = launch(screen, p, bare)
                 starts[p].append(ms)
                 process.terminate()
                 process.wait(10)
+                if pty:
+                    pty.close()
     finally:
         xvfb.terminate()
         xvfb.wait()

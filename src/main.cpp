@@ -23,6 +23,19 @@ int main(int argc, char *argv[])
     }
     const auto &options = std::get<CommandLineOptions>(parsed);
 
+    // Without any of these Qt aborts with a message about its plugins; say what is missing instead.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !arguments.contains(QStringLiteral("-platform")) &&
+        !arguments.contains(QStringLiteral("--platform"))) {
+        std::fputs(
+            QStringLiteral("kalvane: нужен графический сеанс: не задана ни одна из переменных DISPLAY, "
+                           "WAYLAND_DISPLAY и QT_QPA_PLATFORM\n")
+                .toLocal8Bit()
+                .constData(),
+            stderr);
+        return 1;
+    }
+
     // Opened before anything else, so that a path that cannot take the capture ends the run with no port
     // touched.
     auto opened = openCapture(options);

@@ -15,7 +15,9 @@ enum class SerialError
     NotATerminal,
     SettingsRefused,
     Io,
-    Lost
+    Lost,
+    // The device is the machine's active system console, and was left unopened.
+    SystemConsole
 };
 
 // What the port component needs of a device: the real one on Qt SerialPort, or a scripted fake in tests.

@@ -142,7 +142,10 @@ QString russianErrorText(int error)
     case ETXTBSY:
         return QStringLiteral("файл занят");
     }
-    return QStringLiteral("ошибка %1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
+    // The symbolic name, not the C library's English sentence, so that every word printed is Russian.
+    const char *name = strerrorname_np(error);
+    return QStringLiteral("системная ошибка %1")
+        .arg(name ? QString::fromLatin1(name) : QString::number(error));
 }
 
 std::unique_ptr<Capture> Capture::open(const QString &path, QString *errorText)

@@ -28,6 +28,30 @@ QByteArray cp1251(const QString &text)
     return bytes;
 }
 
+// Why no pseudo-terminal could be made, in the interface's language.
+QString ptyErrorText(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+        return QStringLiteral("в системе нет /dev/ptmx");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет прав на /dev/ptmx");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("открыто слишком много файлов");
+    case ENOSPC:
+        return QStringLiteral("исчерпан предел числа псевдотерминалов");
+    case EINVAL:
+    case ENOTTY:
+        return QStringLiteral("система не выдала его подчинённую сторону (смонтирован ли /dev/pts?)");
+    }
+    const char *name = strerrorname_np(error);
+    return QStringLiteral("системная ошибка %1")
+        .arg(name ? QString::fromLatin1(name) : QString::number(error));
+}
+
 } // namespace
 
 DemoDevice::DemoDevice(QObject *parent) : QObject(parent)
@@ -36,7 +60,7 @@ DemoDevice::DemoDevice(QObject *parent) : QObject(parent)
     const char *slave =
         m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0 ? ptsname(m_master) : nullptr;
     if (!slave) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        m_error = ptyErrorText(errno);
         if (m_master >= 0)
             ::close(m_master);
         m_master = -1;

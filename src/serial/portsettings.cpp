@@ -29,6 +29,8 @@ QString failureText(SerialError failure, const LineSettings &settings)
         return QStringLiteral("ошибка ввода-вывода");
     case SerialError::Lost:
         return QStringLiteral("связь потеряна: устройство отключено или не отвечает");
+    case SerialError::SystemConsole:
+        return QStringLiteral("это системная консоль: выберите другой порт или запустите kalvane --demo");
     }
     return QStringLiteral("порт закрыт");
 }

@@ -1,5 +1,7 @@
 #include "qtbackend.h"
 
+#include "serialdevices.h"
+
 #include <QFile>
 #include <QScopeGuard>
 #include <QSerialPort>
@@ -114,6 +116,10 @@ std::optional<SerialError> QtSerialBackend::open(const QString &device, const Li
     // Only a character device can be a terminal; nothing else is opened at all, so no FIFO can stall an open.
     if (!S_ISCHR(status.st_mode))
         return SerialError::NotATerminal;
+    // Opening the console would take it from the system's messages and logins and change its speed; its
+    // number alone tells it, with nothing opened.
+    if (isSystemConsole(status.st_rdev, m_root))
+        return SerialError::SystemConsole;
     // Tells /dev/null from a terminal, which Qt reports alike as refused settings. Held until Qt has its own
     // descriptor, so that closing it is never the last close that hangs up the lines.
     const int probe = ::open(path.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

@@ -21,7 +21,11 @@ public:
     QByteArray readAvailable() override;
     qsizetype discardInput() override;
 
+    // Where sysfs is read to tell the system console; tests lay out a root of their own.
+    void setSystemRoot(const QString &root) { m_root = root; }
+
 private:
     QSerialPort *m_port; // a Qt child, so it outlives every connection made to this object
     bool m_lossQueued = false;
+    QString m_root = QStringLiteral("/");
 };

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <limits>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -124,6 +125,27 @@ QList<SerialDevice> presentSerialDevices(const QString &root)
                 device.typings << QStringLiteral("/dev/serial/by-id/") + link.fileName();
     }
     return devices;
+}
+
+bool isSystemConsole(dev_t device, const QString &root)
+{
+    QFile active(underRoot(root, QStringLiteral("/sys/class/tty/console/active")));
+    if (!active.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &name : active.readAll().simplified().split(' ')) {
+        if (name.isEmpty() || name.contains('/') || name.startsWith('.'))
+            continue;
+        QFile number(underRoot(root, QStringLiteral("/sys/class/tty/%1/dev").arg(QString::fromLatin1(name))));
+        if (!number.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> parts = number.readAll().trimmed().split(':');
+        bool majorOk = false;
+        bool minorOk = false;
+        if (parts.size() == 2 && ::makedev(parts[0].toUInt(&majorOk), parts[1].toUInt(&minorOk)) == device &&
+            majorOk && minorOk)
+            return true;
+    }
+    return false;
 }
 
 QString portBoxHelp(const QString &typed, const QString &root)

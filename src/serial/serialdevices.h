@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <sys/types.h>
 
 class QComboBox;
 
@@ -17,6 +18,10 @@ struct SerialDevice
 // The serial devices present now, from sysfs and /dev/serial/by-id under root; no device is ever opened,
 // since opening a port raises its modem lines and can reset the board on it.
 QList<SerialDevice> presentSerialDevices(const QString &root = QStringLiteral("/"));
+
+// Whether the device numbered so is one of the active system consoles that sysfs under root names. Compared
+// by number, not name, so that a pseudo-terminal bound in place of a console's node is no console.
+bool isSystemConsole(dev_t device, const QString &root = QStringLiteral("/"));
 
 // The port box's help: the text typed and the device it names, then every present device and how to type it.
 QString portBoxHelp(const QString &typed, const QString &root = QStringLiteral("/"));

@@ -38,6 +38,9 @@ private slots:
         QTest::newRow("settings refused by the device")
             << std::optional(SerialError::SettingsRefused) << false << "закрыт"
             << "/dev/ttyS0 — устройство не приняло настройки 9600,n,8,1";
+        QTest::newRow("system console")
+            << std::optional(SerialError::SystemConsole) << false << "закрыт"
+            << "/dev/ttyS0 — это системная консоль: выберите другой порт или запустите kalvane --demo";
         QTest::newRow("connection lost")
             << none << true << "закрыт"
             << "/dev/ttyS0 — связь потеряна: устройство отключено или не отвечает";

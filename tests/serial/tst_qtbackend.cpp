@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@
 #include <pty.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <utility>
 
@@ -155,6 +157,51 @@ private slots:
         QCOMPARE(backend.open(QDir(dir.path()).absoluteFilePath(path), LineSettings{}),
                  std::optional(expected));
         QCOMPARE(backend.isOpen(), std::optional(false));
+    }
+
+    void leavesTheSystemConsoleUnopened_data()
+    {
+        QTest::addColumn<QByteArray>("consoles"); // the names sysfs lists as active, "pty" for the test's
+        QTest::addColumn<QByteArray>("ttyS0Number");
+        QTest::addColumn<std::optional<SerialError>>("expected");
+        const std::optional<SerialError> opens;
+        QTest::newRow("the console") << QByteArray("ttyS0") << QByteArray("pty")
+                                     << std::optional(SerialError::SystemConsole);
+        QTest::newRow("one of several consoles")
+            << QByteArray("tty0 ttyS0\n") << QByteArray("pty") << std::optional(SerialError::SystemConsole);
+        QTest::newRow("a pty bound in place of the console's node")
+            << QByteArray("ttyS0\n") << QByteArray("4:64") << opens;
+        QTest::newRow("no console listed") << QByteArray() << QByteArray("pty") << opens;
+    }
+    void leavesTheSystemConsoleUnopened()
+    {
+        QFETCH(QByteArray, consoles);
+        QFETCH(QByteArray, ttyS0Number);
+        QFETCH(std::optional<SerialError>, expected);
+        PtyPair pty;
+        struct stat status;
+        QCOMPARE(::stat(QFile::encodeName(pty.slavePath).constData(), &status), 0);
+        if (ttyS0Number == "pty")
+            ttyS0Number =
+                QByteArray::number(major(status.st_rdev)) + ':' + QByteArray::number(minor(status.st_rdev));
+        QTemporaryDir root;
+        const auto write = [&](const QString &path, const QByteArray &content) {
+            QVERIFY(QDir(root.path()).mkpath(QFileInfo(path).path()));
+            QFile file(root.filePath(path));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        };
+        write(QStringLiteral("sys/class/tty/ttyS0/dev"), ttyS0Number + '\n');
+        write(QStringLiteral("sys/class/tty/tty0/dev"), "4:0\n");
+        if (!consoles.isEmpty())
+            write(QStringLiteral("sys/class/tty/console/active"), consoles);
+        // Named as the console's node is, so that only the number can tell.
+        const QString ttyS0 = root.filePath(QStringLiteral("ttyS0"));
+        QVERIFY(QFile::link(pty.slavePath, ttyS0));
+        QtSerialBackend backend;
+        backend.setSystemRoot(root.path());
+        QCOMPARE(backend.open(ttyS0, LineSettings{}), expected);
+        QCOMPARE(backend.isOpen(), std::optional(!expected));
     }
 
     void refusesAPortAlreadyHeld_data()
