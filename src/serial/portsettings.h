@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backend.h"
+#include "portreturn.h"
 
 #include <QObject>
 #include <array>
@@ -33,6 +34,8 @@ public:
     void Open_Port_At_Startup();
     // Writes the indicator's tooltip and description for the state it shows, with a stopped capture's note.
     void describePort();
+    // Reopens a lost port by itself when its device is back.
+    PortReturn &portReturn() { return m_return; }
 
 private:
     CommPort &Comm1;
@@ -41,4 +44,5 @@ private:
     QTimer *Timer2;
     ShowMessage m_showMessage;
     bool m_reopening = false;
+    PortReturn m_return{Comm1};
 };

@@ -36,9 +36,9 @@ private slots:
         QTest::newRow("settings refused by the device")
             << std::optional(SerialError::SettingsRefused) << false << "закрыт"
             << "/dev/ttyS0 — устройство не приняло настройки 9600,n,8,1";
-        QTest::newRow("connection lost")
-            << none << true << "закрыт"
-            << "/dev/ttyS0 — связь потеряна: устройство отключено или не отвечает";
+        QTest::newRow("connection lost") << none << true << "закрыт"
+                                         << "/dev/ttyS0 — связь потеряна: устройство отключено или не "
+                                            "отвечает\nждём возвращения /dev/ttyS0";
     }
     void portIndicatorTellsTheSettingsOrWhyItIsClosed()
     {
