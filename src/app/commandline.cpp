@@ -71,7 +71,11 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
                                  QStringLiteral("дописывать каждый принятый из порта байт в ФАЙЛ как есть\n"
                                                 "(«-» — стандартный вывод), например --log порт.log"),
                                  QStringLiteral("ФАЙЛ"));
-    QList<QCommandLineOption> options{demo, log, help, version};
+    const QCommandLineOption noReconnect(
+        QStringLiteral("no-reconnect"),
+        QStringLiteral("без него потерянный порт открывается сам, когда вернётся\n"
+                       "то же устройство; с ним остаётся закрытым до выбора в списке"));
+    QList<QCommandLineOption> options{demo, log, noReconnect, help, version};
     for (const char *name : qtOptionsWithValue)
         options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
     for (const char *name : qtFlags)
@@ -105,6 +109,7 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
     result.demo = parser.isSet(demo);
     if (parser.isSet(log))
         result.logPath = parser.value(log);
+    result.reconnect = !parser.isSet(noReconnect);
     if (!positional.isEmpty()) {
         if (result.demo)
             return usageError(QStringLiteral("--demo и ПОРТ вместе не указываются"));

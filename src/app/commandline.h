@@ -16,6 +16,9 @@ struct CommandLineOptions
     bool demo = false;
     // Where every byte read from the port is appended; "-" is standard output.
     std::optional<QString> logPath;
+
+    // Off, a lost port stays closed until a pick instead of reopening when its device is back.
+    bool reconnect = true;
 };
 
 // A run that ends at once: help, version or a usage error.
