@@ -64,6 +64,7 @@ public:
     // The adapter goes away: its end of the line hangs up.
     void pullOut() { m_pty->closeMaster(); }
     bool send(QByteArrayView bytes) const { return m_pty->writeAll(bytes); }
+    const PtyPair &pty() const { return *m_pty; }
 
 private:
     QTemporaryDir m_folder;
