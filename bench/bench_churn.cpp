@@ -16,7 +16,7 @@ struct Leftovers
     long rssKiB;
 };
 
-Leftovers count(const QString &device, const QObject *window, const QObject *backend)
+Leftovers count(const QString &device, Form1 &window, const QObject *backend)
 {
     return {openDescriptors(), churn::lockFiles(device), churn::liveObjects(window, backend), residentKiB()};
 }
@@ -54,7 +54,7 @@ int main(int argc, char *argv[])
         if (!person.pickAndReopen())
             qFatal("warm-up reopen %d failed", i);
 
-    const Leftovers before = count(adapter.path, &window, backend);
+    const Leftovers before = count(adapter.path, window, backend);
     print("before", before);
 
     const auto started = std::chrono::steady_clock::now();
@@ -87,7 +87,7 @@ int main(int argc, char *argv[])
         if (QTest::qWaitFor([&] { return shown.size() >= reading.size(); }) && shown == reading)
             ++whole;
     }
-    const Leftovers afterUnplugs = count(adapter.path, &window, backend);
+    const Leftovers afterUnplugs = count(adapter.path, window, backend);
     print("unplug", afterUnplugs);
 
     // The adapter comes back under its name and the window reopens it by itself, with no pick.
@@ -114,7 +114,7 @@ int main(int argc, char *argv[])
     }
     QTest::mouseClick(c.Command2, Qt::LeftButton);
 
-    const Leftovers after = count(adapter.path, &window, backend);
+    const Leftovers after = count(adapter.path, window, backend);
     print("after", after);
     const long growth = after.rssKiB - before.rssKiB;
     const long returnGrowth = after.rssKiB - afterUnplugs.rssKiB;
