@@ -63,8 +63,13 @@ public:
         return !m_pty->slavePath.isEmpty() && QFile::link(m_pty->slavePath, staged) &&
                ::rename(QFile::encodeName(staged).constData(), QFile::encodeName(path).constData()) == 0;
     }
-    // The adapter goes away: its end of the line hangs up.
-    void pullOut() { m_pty->closeMaster(); }
+    // The adapter goes away: its end of the line hangs up and its name goes with it, as udev and socat take
+    // theirs away; a name left behind could come to point at another program's pseudo-terminal.
+    void pullOut()
+    {
+        m_pty->closeMaster();
+        QFile::remove(path);
+    }
     bool send(QByteArrayView bytes) const { return m_pty->writeAll(bytes); }
     const PtyPair &pty() const { return *m_pty; }
 

@@ -52,8 +52,6 @@ private slots:
         QTest::newRow("same adapter back under a new name")
             << "/dev/ttyUSB0" << aAsUsb0 << byIdA << QStringList{"ttyUSB1", adapterA + ">ttyUSB1"}
             << "/dev/ttyUSB1";
-        QTest::newRow("same adapter back under its old name")
-            << "/dev/ttyUSB0" << aAsUsb0 << byIdA << aAsUsb0 << "/dev/ttyUSB0";
         QTest::newRow("another adapter under the old name")
             << "/dev/ttyUSB0" << aAsUsb0 << byIdA << QStringList{"ttyUSB0", adapterB + ">ttyUSB0"} << "";
         QTest::newRow("adapter still away") << "/dev/ttyUSB0" << aAsUsb0 << byIdA << QStringList{} << "";
@@ -64,8 +62,6 @@ private slots:
         QTest::newRow("device without a stable name back by its path")
             << "/dev/ttyS4" << QStringList{"ttyS4", "ttyUSB0", adapterA + ">ttyUSB0"} << "/dev/ttyS4"
             << QStringList{"ttyS4"} << "/dev/ttyS4";
-        QTest::newRow("device without a stable name still away")
-            << "/dev/ttyS4" << QStringList{"ttyS4"} << "/dev/ttyS4" << QStringList{"ttyS5"} << "";
     }
     void onlyTheSameDeviceIsReopened()
     {
