@@ -52,6 +52,9 @@ bool BackoffReturnWatch::goOnAfter(SerialError)
 std::unique_ptr<ReturnWatch> defaultReturnWatch(const QString &identity, const QString &device,
                                                 const QString &root)
 {
+    // A pseudo-terminal's number goes to the next one opened, by whatever program: never the same device.
+    if (identity.startsWith(QStringLiteral("/dev/pts/")))
+        return nullptr;
     if (identity.startsWith(QLatin1Char('/')))
         return std::make_unique<NodeReturnWatch>(identity, device, root);
     if (identity.contains(QStringLiteral("://")))

@@ -75,7 +75,7 @@ private:
     QTimer m_attempt;
 };
 
-// The watch for a port lost with this identity: a node for a path, growing pauses for a port on another
-// machine, none for anything else.
+// The watch for a port lost with this identity: a node for a path other than a numbered pseudo-terminal,
+// growing pauses for a port on another machine, none for anything else.
 std::unique_ptr<ReturnWatch> defaultReturnWatch(const QString &identity, const QString &device,
                                                 const QString &root);

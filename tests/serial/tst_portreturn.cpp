@@ -86,6 +86,17 @@ private slots:
         QCOMPARE(f.shape1->backColor(), ColorCode::Green);
     }
 
+    void eachKindOfPortHasItsOwnWatch()
+    {
+        const QString root = QStringLiteral("/");
+        const auto watch = [&](const QString &identity) {
+            return defaultReturnWatch(identity, identity, root);
+        };
+        QVERIFY(qobject_cast<NodeReturnWatch *>(watch(QStringLiteral("/tmp/bench/port")).get()));
+        QVERIFY(qobject_cast<BackoffReturnWatch *>(watch(QStringLiteral("rfc2217://127.0.0.1:2217")).get()));
+        QVERIFY(!watch(QStringLiteral("/dev/pts/3")));
+    }
+
     void pausesGrowToTheLongest()
     {
         BackoffReturnWatch watch(QStringLiteral("rfc2217://127.0.0.1:2217"));
