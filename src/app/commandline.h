@@ -14,11 +14,10 @@ struct CommandLineOptions
     // The port box's text for start-up; empty for the window's own first port.
     QString port;
     bool demo = false;
-    // Where every byte read from the port is appended; "-" is standard output.
-    std::optional<QString> logPath;
-
     // Off, a lost port stays closed until a pick instead of reopening when its device is back.
     bool reconnect = true;
+    // Where every byte read from the port is appended; "-" is standard output.
+    std::optional<QString> logPath;
 };
 
 // A run that ends at once: help, version or a usage error.

@@ -32,10 +32,10 @@ public:
     void Timer2_Timer();
     void Show_Port_State();
     void Open_Port_At_Startup();
-    // Writes the indicator's tooltip and description for the state it shows, with a stopped capture's note.
-    void describePort();
     // Reopens a lost port by itself when its device is back.
     PortReturn &portReturn() { return m_return; }
+    // Writes the indicator's tooltip and description for the state it shows, with a stopped capture's note.
+    void describePort();
 
 private:
     CommPort &Comm1;
@@ -43,6 +43,6 @@ private:
     IndicatorCircle *Shape1;
     QTimer *Timer2;
     ShowMessage m_showMessage;
-    bool m_reopening = false;
     PortReturn m_return{Comm1};
+    bool m_reopening = false;
 };
