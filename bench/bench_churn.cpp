@@ -16,7 +16,7 @@ struct Leftovers
     long rssKiB;
 };
 
-Leftovers count(const QString &device, const QObject *window, const QObject *backend)
+Leftovers count(const QString &device, Form1 &window, const QObject *backend)
 {
     return {openDescriptors(), churn::lockFiles(device), churn::liveObjects(window, backend), residentKiB()};
 }
@@ -29,7 +29,8 @@ void print(const char *when, const Leftovers &counted)
 
 } // namespace
 
-// Picks and pulled adapters by the thousand on the real backend: nothing may pile up.
+// Picks, pulled adapters and adapters that come back by themselves, by the hundred and thousand on the real
+// backend: nothing may pile up.
 int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -37,6 +38,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int reopens = app.arguments().value(1, QStringLiteral("10000")).toInt();
     const int unplugs = app.arguments().value(2, QStringLiteral("200")).toInt();
+    const int returns = app.arguments().value(3, QStringLiteral("200")).toInt();
     constexpr int WarmUp = 50;
 
     churn::PluggablePty adapter;
@@ -52,7 +54,7 @@ int main(int argc, char *argv[])
         if (!person.pickAndReopen())
             qFatal("warm-up reopen %d failed", i);
 
-    const Leftovers before = count(adapter.path, &window, backend);
+    const Leftovers before = count(adapter.path, window, backend);
     print("before", before);
 
     const auto started = std::chrono::steady_clock::now();
@@ -85,19 +87,50 @@ int main(int argc, char *argv[])
         if (QTest::qWaitFor([&] { return shown.size() >= reading.size(); }) && shown == reading)
             ++whole;
     }
+    const Leftovers afterUnplugs = count(adapter.path, window, backend);
+    print("unplug", afterUnplugs);
+
+    // The adapter comes back under its name and the window reopens it by itself, with no pick.
+    int back = 0;
+    double longestReturnMs = 0;
+    for (int i = 0; i < returns; ++i) {
+        const QByteArray reading = "returned " + QByteArray::number(i) + "\r\n";
+        adapter.pullOut();
+        if (!QTest::qWaitFor([&] { return person.portLampIs(ColorCode::Red); }))
+            qFatal("loss %d: the lamp stayed green", i);
+        if (!adapter.plugIn())
+            qFatal("loss %d: the adapter did not come back", i);
+        const auto pluggedIn = std::chrono::steady_clock::now();
+        if (!QTest::qWaitFor([&] { return person.portLampIs(ColorCode::Green); }, 5000))
+            qFatal("loss %d: the port did not reopen by itself", i);
+        longestReturnMs = std::max(
+            longestReturnMs,
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - pluggedIn).count());
+        shown.clear();
+        if (!adapter.send(reading))
+            qFatal("loss %d: cannot write", i);
+        if (QTest::qWaitFor([&] { return shown.size() >= reading.size(); }) && shown == reading)
+            ++back;
+    }
     QTest::mouseClick(c.Command2, Qt::LeftButton);
 
-    const Leftovers after = count(adapter.path, &window, backend);
+    const Leftovers after = count(adapter.path, window, backend);
     print("after", after);
     const long growth = after.rssKiB - before.rssKiB;
+    const long returnGrowth = after.rssKiB - afterUnplugs.rssKiB;
     std::printf(
         "%d reopens in %.1f s (%.2f ms each), %d unplugs with %d readings whole, messages %lld, rss grew "
         "%ld KiB\n",
         reopens, reopenSeconds, 1000 * reopenSeconds / std::max(reopens, 1), unplugs, whole,
         static_cast<long long>(messages.size()), growth);
+    std::printf(
+        "%d losses reopened by themselves with %d readings whole, longest return %.0f ms, rss grew %ld "
+        "KiB over them\n",
+        returns, back, longestReturnMs, returnGrowth);
     const bool clean = after.descriptors == before.descriptors && after.locks == before.locks &&
-                       after.objects == before.objects && growth <= 1024 && whole == unplugs &&
-                       messages.isEmpty();
+                       after.objects == before.objects && afterUnplugs.descriptors == before.descriptors &&
+                       afterUnplugs.objects == before.objects && growth <= 1024 && returnGrowth <= 512 &&
+                       whole == unplugs && back == returns && messages.isEmpty();
     std::printf("%s\n", clean ? "nothing left behind" : "SOMETHING WAS LEFT BEHIND");
     return clean ? 0 : 1;
 }

@@ -91,6 +91,8 @@ int main(int argc, char *argv[])
                  std::move(std::get<std::unique_ptr<Capture>>(opened)),
                  std::move(std::get<std::unique_ptr<Capture>>(journal))});
     Form1.Form_Load(port);
+    // Early enough: a port can be found lost only once the event loop runs.
+    Form1.portSettings().portReturn().setEnabled(options.reconnect);
     Form1.show();
     // Logout, shutdown and Ctrl+C close the window as its close button does; exit also ends the nested loop
     // of an open message box.

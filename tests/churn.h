@@ -39,11 +39,13 @@ inline QStringList lockFiles(const QString &device)
     return found;
 }
 
-// Everything the window owns, the port's backend included: a notifier or timer kept past close shows here.
-inline int liveObjects(const QObject *window, const QObject *backend)
+// Everything the window owns, the port's backend and the wait for a lost port included: a notifier or timer
+// kept past close, or a wait kept past the return, shows here.
+inline int liveObjects(Form1 &window, const QObject *backend)
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return int(window->findChildren<QObject *>().size() + backend->findChildren<QObject *>().size());
+    return int(window.findChildren<QObject *>().size() + backend->findChildren<QObject *>().size() +
+               window.portSettings().portReturn().findChildren<QObject *>().size());
 }
 
 // A pseudo-terminal reached through a fixed symlink that can be pointed at a fresh one, as /dev/serial/by-id/
@@ -61,9 +63,15 @@ public:
         return !m_pty->slavePath.isEmpty() && QFile::link(m_pty->slavePath, staged) &&
                ::rename(QFile::encodeName(staged).constData(), QFile::encodeName(path).constData()) == 0;
     }
-    // The adapter goes away: its end of the line hangs up.
-    void pullOut() { m_pty->closeMaster(); }
+    // The adapter goes away: its end of the line hangs up and its name goes with it, as udev and socat take
+    // theirs away; a name left behind could come to point at another program's pseudo-terminal.
+    void pullOut()
+    {
+        m_pty->closeMaster();
+        QFile::remove(path);
+    }
     bool send(QByteArrayView bytes) const { return m_pty->writeAll(bytes); }
+    const PtyPair &pty() const { return *m_pty; }
 
 private:
     QTemporaryDir m_folder;

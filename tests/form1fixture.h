@@ -6,6 +6,7 @@
 #include "serial/fakebackend.h"
 
 #include <QComboBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -17,6 +18,8 @@ struct Form1Fixture
     QStringList messages;
     // Runs while the message "box" is open, as the operator's nested event loop would.
     std::function<void()> whileMessageShown;
+    // An empty /dev, so that a lost port waits for a device the test puts there, whatever this machine has.
+    QTemporaryDir deviceRoot;
     std::unique_ptr<Form1> form;
 
     explicit Form1Fixture(DateSource dates = pinnedDates())
@@ -29,6 +32,7 @@ struct Form1Fixture
                               if (whileMessageShown)
                                   whileMessageShown();
                           }});
+        form->portSettings().portReturn().setDeviceRoot(deviceRoot.path());
     }
 
     static DateSource pinnedDates()

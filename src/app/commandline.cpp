@@ -67,6 +67,10 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("открыть вместо порта псевдотерминал, в который пишет\n"
                                                  "встроенный образец прибора; устройство не нужно"));
+    const QCommandLineOption noReconnect(
+        QStringLiteral("no-reconnect"),
+        QStringLiteral("без него потерянный порт открывается сам, когда вернётся\n"
+                       "то же устройство; с ним остаётся закрытым до выбора в списке"));
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("дописывать каждый принятый из порта байт в ФАЙЛ как есть\n"
                                                 "(«-» — стандартный вывод), например --log порт.log"),
@@ -77,7 +81,7 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
                        "время, число байт, шестнадцатеричный вид и текст\n"
                        "(«-» — стандартный вывод), например --journal посылки.tsv"),
         QStringLiteral("ФАЙЛ"));
-    QList<QCommandLineOption> options{demo, log, journal, help, version};
+    QList<QCommandLineOption> options{demo, log, journal, noReconnect, help, version};
     for (const char *name : qtOptionsWithValue)
         options << QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
     for (const char *name : qtFlags)
@@ -109,6 +113,7 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
         return usageError(QStringLiteral("лишний аргумент «%1»").arg(positional.at(1)));
     CommandLineOptions result;
     result.demo = parser.isSet(demo);
+    result.reconnect = !parser.isSet(noReconnect);
     if (parser.isSet(log))
         result.logPath = parser.value(log);
     if (parser.isSet(journal)) {

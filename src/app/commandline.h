@@ -14,6 +14,8 @@ struct CommandLineOptions
     // The port box's text for start-up; empty for the window's own first port.
     QString port;
     bool demo = false;
+    // Off, a lost port stays closed until a pick instead of reopening when its device is back.
+    bool reconnect = true;
     // Where every byte read from the port is appended; "-" is standard output.
     std::optional<QString> logPath;
     // Where each reading the rows show is appended as a line; "-" is standard output.

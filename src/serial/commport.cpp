@@ -60,6 +60,7 @@ bool CommPort::setPortOpen(bool open)
     // The platform raises both lines on open; put them back as the operator left them at once.
     m_backend->setDtr(m_dtr);
     m_backend->setRts(m_rts);
+    emit opened();
     return true;
 }
 

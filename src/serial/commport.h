@@ -58,6 +58,8 @@ public:
     bool rtsEnable() const { return m_rts; }
 
 signals:
+    // Each successful open, so that what the device is can be read while it is there.
+    void opened();
     void portLost();
 
 private:

@@ -54,12 +54,15 @@ PortSettings::PortSettings(CommPort &Comm1, const std::array<QComboBox *, 5> &Co
     Shape1->setStateNames(
         {{ColorCode::Green, QStringLiteral("открыт")}, {ColorCode::Red, QStringLiteral("закрыт")}});
     connect(&Comm1, &CommPort::portLost, this, &PortSettings::Show_Port_State);
+    connect(&m_return, &PortReturn::stateChanged, this, &PortSettings::Show_Port_State);
 }
 
 void PortSettings::Combo1_Click(int)
 {
     if (Comm1.portOpen() == true)
         Comm1.setPortOpen(false);
+    // The device the port lost may come back before the tick, which must find the port as the pick left it.
+    m_return.stop();
     // Further picks before the tick leave the countdown of the first one running.
     if (!Timer2->isActive())
         Timer2->start();
@@ -96,6 +99,9 @@ void PortSettings::describePort()
     // Told of the state the indicator shows, which a failed read of the port counts as closed.
     const bool shownOpen = Shape1->backColor() == ColorCode::Green;
     QString state = portStateText(shownOpen, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
+    if (const QString awaited = m_return.awaited(); !awaited.isEmpty())
+        state = portStateText(false, Comm1.device(), Comm1.settings(), SerialError::Lost) +
+                QStringLiteral("\nждём возвращения ") + awaited;
     for (const Capture *writer : {Comm1.capture(), m_journal})
         if (writer && !writer->stateText().isEmpty())
             state += QLatin1Char('\n') + writer->stateText();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backend.h"
+#include "portreturn.h"
 
 #include <QObject>
 #include <array>
@@ -32,6 +33,8 @@ public:
     void Timer2_Timer();
     void Show_Port_State();
     void Open_Port_At_Startup();
+    // Reopens a lost port by itself when its device is back.
+    PortReturn &portReturn() { return m_return; }
     // Writes the indicator's tooltip and description for the state it shows, with a stopped capture's note.
     void describePort();
     // A journal whose stop the tooltip tells as it tells the capture's.
@@ -43,6 +46,7 @@ private:
     IndicatorCircle *Shape1;
     QTimer *Timer2;
     ShowMessage m_showMessage;
+    PortReturn m_return{Comm1};
     bool m_reopening = false;
     const Capture *m_journal = nullptr;
 };

@@ -141,7 +141,8 @@ private slots:
         if (!before)
             QSKIP("no accessibility bus could start");
         QVERIFY(before->contains(
-            QStringLiteral("закрыт\t-\t/dev/ttyS0 — связь потеряна: устройство отключено или не отвечает")));
+            QStringLiteral("закрыт\t-\t/dev/ttyS0 — связь потеряна: устройство отключено или не отвечает|"
+                           "ждём возвращения /dev/ttyS0")));
         QCOMPARE(before->count(QStringLiteral(
                      "пройдена\t-\tпосылка от 09:30:15.250|3 байта, в шестнадцатеричном виде")),
                  1);

@@ -25,7 +25,7 @@ class TestChurn : public QObject
                 Form1Services{std::move(real), Form1Fixture::pinnedDates(),
                               [this](QWidget *, const QString &text) { messages << text; }});
         }
-        int objects() const { return churn::liveObjects(window.get(), backend); }
+        int objects() const { return churn::liveObjects(*window, backend); }
     };
 
 private slots:

@@ -85,6 +85,19 @@ private slots:
         QCOMPARE(options->logPath.value_or(QString()), logPath);
     }
 
+    void noReconnectIsAskedForAndHelpSaysSo()
+    {
+        const auto options = [](const QStringList &arguments) {
+            return std::get<CommandLineOptions>(parseCommandLine(QStringList{"kalvane"} + arguments));
+        };
+        QVERIFY(options({"3"}).reconnect);
+        QVERIFY(!options({"--no-reconnect", "3"}).reconnect);
+        const auto help = std::get<CommandLineExit>(parseCommandLine({"kalvane", "--help"}));
+        QVERIFY2(help.text.contains(
+                     QStringLiteral("  --no-reconnect    без него потерянный порт открывается сам")),
+                 qPrintable(help.text));
+    }
+
     void aLogThatCannotBeAppendedToEndsTheRun()
     {
         QTemporaryDir dir;

@@ -41,9 +41,9 @@ private slots:
         QTest::newRow("system console")
             << std::optional(SerialError::SystemConsole) << false << "закрыт"
             << "/dev/ttyS0 — это системная консоль: выберите другой порт или запустите kalvane --demo";
-        QTest::newRow("connection lost")
-            << none << true << "закрыт"
-            << "/dev/ttyS0 — связь потеряна: устройство отключено или не отвечает";
+        QTest::newRow("connection lost") << none << true << "закрыт"
+                                         << "/dev/ttyS0 — связь потеряна: устройство отключено или не "
+                                            "отвечает\nждём возвращения /dev/ttyS0";
     }
     void portIndicatorTellsTheSettingsOrWhyItIsClosed()
     {

@@ -15,6 +15,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -45,8 +46,12 @@ struct SerialFixture
                               }};
     OutputSignals outputSignals{comm1, command3, command4, command7, command8};
 
+    // An empty /dev, so that a lost port waits for a device the test puts there, whatever this machine has.
+    QTemporaryDir deviceRoot;
+
     SerialFixture()
     {
+        portSettings.portReturn().setDeviceRoot(deviceRoot.path());
         timer2->setInterval(100);
         for (int i = 0; i < 5; ++i)
             QObject::connect(combo1[i], &QComboBox::activated, &portSettings,
