@@ -29,6 +29,16 @@ QString failureText(SerialError failure, const LineSettings &settings)
         return QStringLiteral("ошибка ввода-вывода");
     case SerialError::Lost:
         return QStringLiteral("связь потеряна: устройство отключено или не отвечает");
+    case SerialError::HostNotFound:
+        return QStringLiteral("сервер не найден");
+    case SerialError::ConnectionRefused:
+        return QStringLiteral("сервер отказал в соединении");
+    case SerialError::NoAnswer:
+        return QStringLiteral("сервер не отвечает");
+    case SerialError::ServerBusy:
+        return QStringLiteral("порт занят: сервер уже обслуживает другого пользователя");
+    case SerialError::NotRfc2217:
+        return QStringLiteral("сервер не поддерживает RFC 2217");
     }
     return QStringLiteral("порт закрыт");
 }
@@ -52,6 +62,8 @@ PortSettings::PortSettings(CommPort &Comm1, const std::array<QComboBox *, 5> &Co
     Shape1->setStateNames(
         {{ColorCode::Green, QStringLiteral("открыт")}, {ColorCode::Red, QStringLiteral("закрыт")}});
     connect(&Comm1, &CommPort::portLost, this, &PortSettings::Show_Port_State);
+    // An open over the network answers after the tick that started it.
+    connect(&Comm1, &CommPort::stateChanged, this, &PortSettings::Show_Port_State);
 }
 
 void PortSettings::Combo1_Click(int)
@@ -93,7 +105,12 @@ void PortSettings::describePort()
 {
     // Told of the state the indicator shows, which a failed read of the port counts as closed.
     const bool shownOpen = Shape1->backColor() == ColorCode::Green;
-    QString state = portStateText(shownOpen, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
+    QString state = portStateText(shownOpen, Comm1.device(), Comm1.settingsInForce(), Comm1.lastFailure());
+    if (Comm1.opening())
+        if (const auto remote = remotePort(Comm1.device()))
+            state = Comm1.device() + QStringLiteral(" — подключение к %1…").arg(remote->address());
+    for (const QString &note : Comm1.notes())
+        state += QLatin1Char('\n') + note;
     if (const Capture *capture = Comm1.capture(); capture && !capture->stateText().isEmpty())
         state += QLatin1Char('\n') + capture->stateText();
     Shape1->setToolTip(state);
