@@ -2,10 +2,12 @@
 """Kalvane beside a bare Qt window under Xvfb: start-up, idle memory, CPU while polling, and a flood.
 
 usage: side_by_side.py BARE KALVANE [KALVANE...]   (under fake-serial: port 1 is a pseudo-terminal)
-Several KALVANE binaries are measured in the same run, interleaved, so that builds compare fairly.
+Several KALVANE binaries are measured in the same run, interleaved, so that builds compare fairly. The first
+is measured once more on the same stream served by ser2net on loopback (rfc2217://), unless BENCH_REMOTE=0.
 """
 import os
 import select
+import socket
 import statistics
 import subprocess
 import sys
@@ -77,7 +79,7 @@ class Screen:
         env = dict(os.environ, DISPLAY=self.name)
         env.pop("QT_QPA_PLATFORM", None)
         started = time.monotonic()
-        process = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process = subprocess.Popen(program.split(" "), env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = started + 20
         while (e := self.next_event(deadline)) is not None:
             if e.type == X.MapNotify and not e.override:
@@ -115,7 +117,7 @@ def cpu_percent(pid, seconds, during=None):
 
 def feed(peer, seconds):
     """1152 bytes every 100 ms, the pace of 115200 baud."""
-    with open(peer, "wb", buffering=0) as port:
+    with open(peer, "wb", buffering=0, closefd=not isinstance(peer, int)) as port:
         chunk = bytes(range(256)) * 4 + bytes(range(128))
         start = time.monotonic()
         for n in range(int(seconds * 10)):
@@ -125,7 +127,8 @@ def feed(peer, seconds):
 
 def flood(peer, seconds, written):
     """4 KiB non-blocking writes, as fast as the port takes them."""
-    fd = os.open(peer, os.O_WRONLY | os.O_NONBLOCK | os.O_NOCTTY)
+    fd = os.dup(peer) if isinstance(peer, int) else os.open(peer, os.O_WRONLY | os.O_NOCTTY)
+    os.set_blocking(fd, False)
     chunk, end = bytes(range(256)) * 16, time.monotonic() + seconds
     while time.monotonic() < end:
         try:
@@ -133,6 +136,39 @@ def flood(peer, seconds, written):
         except BlockingIOError:
             select.select([], [fd], [], 0.05)
     os.close(fd)
+
+
+class Ser2net:
+    """ser2net on a free loopback port serving a pseudo-terminal whose master is the peer."""
+
+    def __init__(self, directory):
+        self.peer, self.slave = os.openpty()  # the slave stays open here, so ser2net's close hangs up nothing
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            self.port = probe.getsockname()[1]
+        config = os.path.join(directory, "ser2net.yaml")
+        with open(config, "w") as f:
+            f.write("connection: &bench\n"
+                    f"  accepter: telnet(rfc2217),tcp,127.0.0.1,{self.port}\n"
+                    f"  connector: serialdev,{os.ttyname(self.slave)},9600n81,local\n")
+        self.process = subprocess.Popen(["ser2net", "-n", "-u", "-c", config, "-P",
+                                         os.path.join(directory, "ser2net.pid")], stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while not self.listening():
+            if time.monotonic() > deadline or self.process.poll() is not None:
+                sys.exit("ser2net did not start")
+            time.sleep(0.05)
+
+    def listening(self):
+        with open("/proc/net/tcp") as table:
+            return any(f.split()[1].endswith(":%04X" % self.port) and f.split()[3] == "0A"
+                       for f in list(table)[1:])
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+        os.close(self.peer)
+        os.close(self.slave)
 
 
 def measure(screen, program, peer):
@@ -172,6 +208,13 @@ def main():
     if not peer:
         sys.exit("run under fake-serial: port 1 must be a pseudo-terminal")
     xvfb, name = start_xvfb()
+    remote = None
+    peers = {p: peer for p in programs}
+    if os.environ.get("BENCH_REMOTE", "1") != "0":
+        import tempfile
+        remote = Ser2net(tempfile.mkdtemp())
+        programs = programs + [f"{programs[0]} rfc2217://127.0.0.1:{remote.port}"]
+        peers[programs[-1]] = remote.peer
     try:
         screen = Screen(name)
         everyone = [bare] + programs
@@ -179,7 +222,7 @@ def main():
         starts = {p: [] for p in everyone}
         for n in range(ROUNDS):
             for p in everyone:
-                rows[p].append(measure(screen, p, None if p == bare else peer))
+                rows[p].append(measure(screen, p, peers.get(p)))
                 print(f"round {n + 1} {p}: {rows[p][-1]}", file=sys.stderr)
         for _ in range(STARTS):
             for p in everyone:
@@ -190,6 +233,8 @@ def main():
     finally:
         xvfb.terminate()
         xvfb.wait()
+        if remote:
+            remote.stop()
 
     def med(p, key):
         return statistics.median(r[key] for r in rows[p])
