@@ -1,5 +1,6 @@
 #include "serialdevices.h"
 
+#include "commport.h"
 #include "linesettings.h"
 
 #include <QComboBox>
@@ -44,20 +45,34 @@ bool isEmptyUartSlot(const QString &ttyDir)
     return type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0";
 }
 
+// What the server of the remote port open now reports, when the port box names that port.
+QString serverReport(const CommPort *port, const QString &typed)
+{
+    if (!port || port->device() != typed || !remotePort(typed) || port->portOpen() != true)
+        return {};
+    QStringList lines{QStringLiteral("Сервер сообщает: ") + lineSettingsText(port->settingsInForce())};
+    lines << port->notes();
+    return lines.join(QLatin1Char('\n'));
+}
+
 class PortBoxHelpRefresher : public QObject
 {
 public:
-    using QObject::QObject;
+    PortBoxHelpRefresher(QComboBox *box, const CommPort *port) : QObject(box), m_port(port) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::ToolTip) {
             auto *box = static_cast<QComboBox *>(watched);
-            box->setToolTip(portBoxHelp(box->currentText()));
+            const QString typed = box->currentText();
+            box->setToolTip(portBoxHelp(typed, QStringLiteral("/"), serverReport(m_port, typed)));
         }
         return false;
     }
+
+private:
+    const CommPort *m_port; // the window's port: tooltips are asked for only while the window lives
 };
 
 } // namespace
@@ -91,12 +106,19 @@ QList<SerialDevice> presentSerialDevices(const QString &root)
     return devices;
 }
 
-QString portBoxHelp(const QString &typed, const QString &root)
+QString portBoxHelp(const QString &typed, const QString &root, const QString &serverReport)
 {
     const auto device = portDeviceName(typed);
     // The typed text stays off the first line, where Qt would take a tag in it as rich text.
     QStringList lines{QStringLiteral("В поле порта набрано:")};
-    if (!device)
+    if (const auto remote = remotePort(typed)) {
+        lines << QStringLiteral("«%1» — порт на другой машине, %2, %3")
+                     .arg(typed, remote->address(),
+                          remote->protocol == RemotePort::Protocol::Tcp ? QStringLiteral("TCP: только байты")
+                                                                        : QStringLiteral("RFC 2217"));
+        if (!serverReport.isEmpty())
+            lines << serverReport;
+    } else if (!device)
         lines << QStringLiteral("«%1» — нет такого устройства").arg(typed);
     else if (!QFileInfo::exists(underRoot(root, *device)))
         lines << QStringLiteral("«%1» — %2: нет такого устройства").arg(typed, *device);
@@ -114,7 +136,7 @@ QString portBoxHelp(const QString &typed, const QString &root)
     return lines.join(QLatin1Char('\n'));
 }
 
-void keepPortBoxHelpFresh(QComboBox *box)
+void keepPortBoxHelpFresh(QComboBox *box, const CommPort *port)
 {
-    box->installEventFilter(new PortBoxHelpRefresher(box));
+    box->installEventFilter(new PortBoxHelpRefresher(box, port));
 }

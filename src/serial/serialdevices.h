@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class CommPort;
 class QComboBox;
 
 struct SerialDevice
@@ -18,9 +19,11 @@ struct SerialDevice
 // since opening a port raises its modem lines and can reset the board on it.
 QList<SerialDevice> presentSerialDevices(const QString &root = QStringLiteral("/"));
 
-// The port box's help: the text typed and the device it names, then every present device and how to type it.
-QString portBoxHelp(const QString &typed, const QString &root = QStringLiteral("/"));
+// The port box's help: the text typed and the device it names (for a remote port, what its server reported),
+// then every present device and how to type it.
+QString portBoxHelp(const QString &typed, const QString &root = QStringLiteral("/"),
+                    const QString &serverReport = QString());
 
 // Writes the port box's help into its tooltip each time the tooltip is asked for, so it lists the devices
-// present at that moment.
-void keepPortBoxHelpFresh(QComboBox *box);
+// present at that moment and what the server of the open remote port reports.
+void keepPortBoxHelpFresh(QComboBox *box, const CommPort *port = nullptr);

@@ -1,5 +1,10 @@
 #include "servers.h"
 
+#include "serial/serialdevices.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHelpEvent>
 #include <QTemporaryDir>
 
 // A remote port against pyserial's RFC 2217 server over its loop device, which takes what a pseudo-terminal
@@ -85,6 +90,15 @@ private slots:
         QCOMPARE(f.comm.settingsInForce(), (LineSettings{2400, Parity::Even, 7, 2}));
         QTRY_COMPARE_WITH_TIMEOUT(server.lastState(), QStringLiteral("2400,e,7,2 dtr=0 rts=0"), 10000);
         QCOMPARE(f.comm.notes(), QStringList());
+
+        QComboBox box;
+        box.setEditable(true);
+        box.setEditText(server.url);
+        keepPortBoxHelpFresh(&box, &f.comm);
+        QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), QPoint(2, 2));
+        QApplication::sendEvent(&box, &event);
+        QCOMPARE(box.toolTip().section(QLatin1Char('\n'), 2, 2),
+                 QStringLiteral("Сервер сообщает: 2400,e,7,2"));
     }
 
     void theLinesReachTheServer()
