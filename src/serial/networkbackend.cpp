@@ -5,6 +5,7 @@
 #include <condition_variable>
 
 #include <atomic>
+#include <csignal>
 #include <deque>
 #include <limits>
 #include <mutex>
@@ -14,6 +15,7 @@
 
 #include <gensio/gensio.h>
 #include <gensio/gensio_err.h>
+#include <gensio/gensio_os_funcs.h>
 #include <gensio/gensio_os_funcs_public.h>
 #include <gensio/sergensio.h>
 
@@ -129,8 +131,15 @@ private:
     {
         // Signal handling as gensio wants it for a loop woken from other threads; confined to this thread's
         // mask, while the wake signal's empty handler is the process's.
+        // A write to a socket the server has closed raises SIGPIPE on this thread: blocked here, and while
+        // the loop waits too, or its default action would end the program.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         gensio_os_proc_data *procData = nullptr;
         gensio_os_proc_setup(funcs, &procData);
+        sigaddset(gensio_os_proc_unix_get_wait_sigset(procData), SIGPIPE);
         {
             const std::lock_guard lock(m_mutex);
             m_ready = true;
@@ -174,15 +183,43 @@ private:
     std::atomic<bool> m_stopping = false;
 };
 
+// gensio's process setup (signal handlers and masks) and its OS handler are one per process, and loops
+// sharing them would run each other's work: every backend shares one loop, made with the first and ended with
+// the last.
+std::shared_ptr<GensioLoop> sharedLoop()
+{
+    static std::mutex mutex;
+    static std::weak_ptr<GensioLoop> current;
+    const std::lock_guard lock(mutex);
+    std::shared_ptr<GensioLoop> loop = current.lock();
+    if (!loop) {
+        loop = std::make_shared<GensioLoop>();
+        current = loop;
+    }
+    return loop;
+}
+
+// Where a backend's links send their events, until the backend is gone.
+struct NetworkMailbox
+{
+    explicit NetworkMailbox(QObject *target) : target(target) {}
+    std::mutex mutex;
+    QObject *target;
+};
+
 // One TCP session, shared by the backend and gensio's thread; its gensio is touched on that thread only, and
 // what it tells reaches the backend's thread by queued calls.
 struct NetworkLink : std::enable_shared_from_this<NetworkLink>
 {
-    NetworkLink(GensioLoop &loop, QObject *context) : loop(loop), context(context) {}
+    NetworkLink(GensioLoop &loop, NetworkBackend *owner, std::shared_ptr<NetworkMailbox> mailbox)
+        : loop(loop), owner(owner), mailbox(std::move(mailbox))
+    {
+    }
 
-    GensioLoop &loop;
-    QObject *context; // outlives the loop, which ends before it
-    // Called on the context's thread.
+    GensioLoop &loop;      // ends only once its gensios are closed
+    NetworkBackend *owner; // used only by events delivered to it
+    std::shared_ptr<NetworkMailbox> mailbox;
+    // Called on the owner's thread.
     std::function<void(int error)> connected;
     std::function<void()> notFound;
     std::function<void()> dataArrived;
@@ -200,7 +237,9 @@ struct NetworkLink : std::enable_shared_from_this<NetworkLink>
 
     template <typename F> void toContext(F &&event)
     {
-        QMetaObject::invokeMethod(context, std::forward<F>(event), Qt::QueuedConnection);
+        const std::lock_guard lock(mailbox->mutex);
+        if (mailbox->target)
+            QMetaObject::invokeMethod(mailbox->target, std::forward<F>(event), Qt::QueuedConnection);
     }
 
     void connect(const QString &host, quint16 port, bool rfc2217, const NetworkBackend::Resolver &resolver);
@@ -307,7 +346,8 @@ int NetworkLink::onEvent(gensio *io, void *data, int event, int error, unsigned 
 }
 
 NetworkBackend::NetworkBackend(Resolver resolver, QObject *parent)
-    : SerialBackend(parent), m_resolver(resolver ? std::move(resolver) : Resolver(systemResolver))
+    : SerialBackend(parent), m_resolver(resolver ? std::move(resolver) : Resolver(systemResolver)),
+      m_mailbox(std::make_shared<NetworkMailbox>(this))
 {
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(AnswerTimeoutMs);
@@ -320,7 +360,11 @@ NetworkBackend::NetworkBackend(Resolver resolver, QObject *parent)
 NetworkBackend::~NetworkBackend()
 {
     dropLink();
-    // Joins the loop once every gensio is closed and freed.
+    {
+        const std::lock_guard lock(m_mailbox->mutex);
+        m_mailbox->target = nullptr;
+    }
+    // The last backend joins the loop once every gensio is closed and freed.
     m_loop.reset();
 }
 
@@ -362,7 +406,7 @@ void NetworkBackend::startLink(const RemotePort &target)
 {
     dropLink();
     if (!m_loop)
-        m_loop = std::make_unique<GensioLoop>();
+        m_loop = sharedLoop();
     if (!m_loop->funcs) {
         emit openFinished(SerialError::Io);
         return;
@@ -372,7 +416,7 @@ void NetworkBackend::startLink(const RemotePort &target)
     m_agreed = false;
     m_heardFrom = false;
     m_unconfirmed = 0;
-    auto link = std::make_shared<NetworkLink>(*m_loop, this);
+    auto link = std::make_shared<NetworkLink>(*m_loop, this, m_mailbox);
     const std::weak_ptr<NetworkLink> weak = link;
     // Each event is for the current link only; one from a link dropped meanwhile is stale.
     const auto current = [this, weak] { return !weak.expired() && weak.lock() == m_link; };
@@ -421,7 +465,10 @@ void NetworkBackend::fail(SerialError failure)
 void NetworkBackend::onConnected(int error)
 {
     if (error) {
-        fail(error == GE_CONNREFUSE ? SerialError::ConnectionRefused : SerialError::NoAnswer);
+        // ser2net may hang up on a second user before the telnet open completes.
+        fail(error == GE_CONNREFUSE ? SerialError::ConnectionRefused
+             : error == GE_REMCLOSE ? SerialError::ServerBusy
+                                    : SerialError::NoAnswer);
         return;
     }
     if (!isRfc2217()) {
@@ -459,8 +506,8 @@ void NetworkBackend::sendSettings()
             std::unique_ptr<Request> request(static_cast<Request *>(data));
             request->link->toContext(
                 [link = request->link, round = request->round, which = request->which, error, value] {
-                    auto *owner = static_cast<NetworkBackend *>(link->context);
-                    owner->onAnswer(round, which, error, value);
+                    if (link == link->owner->m_link)
+                        link->owner->onAnswer(round, which, error, value);
                 });
         };
         const auto ask = [&](Setting which, auto call, unsigned value) {
@@ -473,9 +520,8 @@ void NetworkBackend::sendSettings()
         // Until the server has agreed COM-PORT the first request is refused, and the round is tried again.
         if (ask(Baud, sergensio_baud, unsigned(asked.baudRate)) == GE_NOTSUP) {
             link->toContext([link, round] {
-                auto *owner = static_cast<NetworkBackend *>(link->context);
-                if (round == owner->m_round && link == owner->m_link)
-                    owner->onNotAgreed();
+                if (round == link->owner->m_round && link == link->owner->m_link)
+                    link->owner->onNotAgreed();
             });
             return;
         }
@@ -529,6 +575,14 @@ void NetworkBackend::onAnswer(quint64 round, Setting which, int error, unsigned 
             sendSettings();
         return;
     }
+    if (m_phase == Phase::Open) {
+        // The latest round answering after an earlier one's answers opened the port: its values stand.
+        if (round == m_round && !error && plausible) {
+            record(which, value);
+            emit notesChanged();
+        }
+        return;
+    }
     if (m_phase != Phase::Agreeing)
         return;
     m_agreed = true;
@@ -541,6 +595,34 @@ void NetworkBackend::onAnswer(quint64 round, Setting which, int error, unsigned 
             fail(error == GE_TIMEDOUT ? SerialError::NoAnswer : SerialError::SettingsRefused);
         return;
     }
+    // An earlier round's answer for other settings than those asked now is stale.
+    if (round != m_round && value != askedValue(which))
+        return;
+    record(which, value);
+    m_answered |= 1 << which;
+    if (m_answered != ((1 << Baud) | (1 << DataBits) | (1 << Parity) | (1 << StopBits)))
+        return;
+    finishOpen();
+}
+
+unsigned NetworkBackend::askedValue(Setting which) const
+{
+    switch (which) {
+    case Baud:
+        return unsigned(m_asked.baudRate);
+    case DataBits:
+        return unsigned(m_asked.dataBits);
+    case Parity:
+        return gensioParity(m_asked.parity);
+    case StopBits:
+        return unsigned(m_asked.stopBits);
+    default:
+        return 0;
+    }
+}
+
+void NetworkBackend::record(Setting which, unsigned value)
+{
     switch (which) {
     case Baud:
         m_inForce.baudRate = qint32(value);
@@ -557,10 +639,6 @@ void NetworkBackend::onAnswer(quint64 round, Setting which, int error, unsigned 
     default:
         break;
     }
-    m_answered |= 1 << which;
-    if (m_answered != ((1 << Baud) | (1 << DataBits) | (1 << Parity) | (1 << StopBits)))
-        return;
-    finishOpen();
 }
 
 void NetworkBackend::onData()
@@ -658,9 +736,8 @@ void NetworkBackend::sendLine(Setting which, bool raised)
         const auto done = [](sergensio *, int error, unsigned value, void *data) {
             std::unique_ptr<Request> request(static_cast<Request *>(data));
             request->link->toContext([link = request->link, which = request->which, error, value] {
-                auto *owner = static_cast<NetworkBackend *>(link->context);
-                if (link == owner->m_link)
-                    owner->onAnswer(0, which, error, value);
+                if (link == link->owner->m_link)
+                    link->owner->onAnswer(0, which, error, value);
             });
         };
         auto *request = new Request{link, which};

@@ -8,6 +8,7 @@
 
 class GensioLoop;
 struct NetworkLink;
+struct NetworkMailbox;
 
 // A port that another machine serves, "rfc2217://HOST:PORT" or "tcp://HOST:PORT", through gensio: its event
 // loop runs on a thread of its own and hands every event to this object's thread by queued calls.
@@ -75,9 +76,12 @@ private:
     void finishOpen();
     bool isRfc2217() const;
     static bool isPlausible(Setting which, unsigned value);
+    unsigned askedValue(Setting which) const;
+    void record(Setting which, unsigned value);
 
     Resolver m_resolver;
-    std::unique_ptr<GensioLoop> m_loop; // started at the first remote open
+    std::shared_ptr<NetworkMailbox> m_mailbox;
+    std::shared_ptr<GensioLoop> m_loop; // started at the first remote open
     std::shared_ptr<NetworkLink> m_link;
     RemotePort m_target;
     Phase m_phase = Phase::None;

@@ -129,6 +129,32 @@ private slots:
         QCOMPARE(f.comm.lastFailure(), std::optional(SerialError::Lost));
     }
 
+    void rawTcpCarriesTheBytesAsTheyCome()
+    {
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr *>(&address), size), 0);
+        ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size);
+        QCOMPARE(::listen(listener, 1), 0);
+        RemoteFixture f;
+        QCOMPARE(f.open(QStringLiteral("tcp://127.0.0.1:%1").arg(ntohs(address.sin_port))), std::nullopt);
+        QCOMPARE(f.comm.notes(),
+                 QStringList{QStringLiteral(
+                     "tcp: скорость, чётность, биты данных, стоповые биты, DTR и RTS здесь не действуют")});
+        const int peer = ::accept(listener, nullptr, nullptr);
+        // No telnet here: a doubled 0xFF stays doubled.
+        const QByteArray sent("\xff\xff\x01\r\nabc", 8);
+        QCOMPARE(::write(peer, sent.constData(), size_t(sent.size())), ssize_t(sent.size()));
+        QByteArray received;
+        QTRY_VERIFY_WITH_TIMEOUT((received += *f.comm.input()).size() >= sent.size(), 10000);
+        QCOMPARE(received, sent);
+        ::close(peer);
+        ::close(listener);
+    }
+
     void failuresAreToldApart_data()
     {
         QTest::addColumn<QString>("kind");
