@@ -2,9 +2,8 @@
 
 #include <QMetaObject>
 
-#include <condition_variable>
-
 #include <atomic>
+#include <condition_variable>
 #include <csignal>
 #include <deque>
 #include <limits>
@@ -226,6 +225,9 @@ struct NetworkLink : std::enable_shared_from_this<NetworkLink>
     std::function<void()> closedByServer;
 
     // On gensio's thread only.
+    QStringList addresses; // not yet tried
+    quint16 port = 0;
+    bool rfc2217 = true;
     gensio *io = nullptr;
     bool closing = false;
     std::shared_ptr<NetworkLink> self; // held while the gensio exists
@@ -243,6 +245,7 @@ struct NetworkLink : std::enable_shared_from_this<NetworkLink>
     }
 
     void connect(const QString &host, quint16 port, bool rfc2217, const NetworkBackend::Resolver &resolver);
+    void connectNext();
     void close();
     void resumeReads();
     sergensio *serial() const { return io && !closing ? gensio_to_sergensio(io) : nullptr; }
@@ -256,13 +259,26 @@ void NetworkLink::connect(const QString &host, quint16 port, bool rfc2217,
 {
     if (closing)
         return;
-    const QStringList addresses = resolver(host);
-    const auto link = shared_from_this();
+    addresses = resolver(host);
     if (addresses.isEmpty()) {
-        toContext([link] { link->notFound(); });
+        toContext([link = shared_from_this()] { link->notFound(); });
         return;
     }
-    const QString address = addresses.first();
+    this->port = port;
+    this->rfc2217 = rfc2217;
+    connectNext();
+}
+
+// Each address in turn, as a name may give an IPv6 address first to a server listening on IPv4 only.
+void NetworkLink::connectNext()
+{
+    const auto link = shared_from_this();
+    if (io) {
+        gensio_free(io);
+        io = nullptr;
+        --loop.liveGensios;
+    }
+    const QString address = addresses.takeFirst();
     const QString family =
         address.contains(QLatin1Char(':')) ? QStringLiteral("ipv6") : QStringLiteral("ipv4");
     const QString spec = QStringLiteral("%1tcp,%2,%3,%4")
@@ -270,22 +286,28 @@ void NetworkLink::connect(const QString &host, quint16 port, bool rfc2217,
                              .arg(port);
     if (str_to_gensio(spec.toLatin1().constData(), loop.funcs, &NetworkLink::onEvent, this, &io) != 0) {
         io = nullptr;
+        self.reset();
         toContext([link] { link->connected(GE_INVAL); });
         return;
     }
     ++loop.liveGensios;
     self = link;
-    const int error = gensio_open(
-        io,
-        [](gensio *io, int error, void *data) {
-            auto *link = static_cast<NetworkLink *>(data);
-            // Reads are on before any setting request, or gensio never parses the server's answers.
-            if (!error && !link->closing)
-                gensio_set_read_callback_enable(io, true);
-            link->toContext([link = link->shared_from_this(), error] { link->connected(error); });
-        },
-        this);
-    if (error != 0)
+    const auto opened = [](gensio *io, int error, void *data) {
+        auto *link = static_cast<NetworkLink *>(data);
+        if (error && !link->closing && !link->addresses.isEmpty()) {
+            // Not freed inside its own callback.
+            link->loop.post([link = link->shared_from_this()] {
+                if (!link->closing)
+                    link->connectNext();
+            });
+            return;
+        }
+        // Reads are on before any setting request, or gensio never parses the server's answers.
+        if (!error && !link->closing)
+            gensio_set_read_callback_enable(io, true);
+        link->toContext([link = link->shared_from_this(), error] { link->connected(error); });
+    };
+    if (const int error = gensio_open(io, opened, this))
         toContext([link, error] { link->connected(error); });
 }
 
