@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -79,6 +81,12 @@ struct RemoteFixture
         return comm.lastFailure();
     }
 };
+
+// A server that ends with the test even when the test crashes.
+inline void endWithTheTest(QProcess &process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
 
 inline void stopProcess(QProcess &process)
 {

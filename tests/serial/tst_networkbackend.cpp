@@ -34,6 +34,7 @@ class TestNetworkBackend : public QObject
                                  << "  accepter: telnet(rfc2217),tcp,127.0.0.1," << port << "\n"
                                  << "  connector: serialdev," << pty.slavePath << ",9600n81,local\n";
             config.close();
+            endWithTheTest(process);
             process.start(QStringLiteral("/usr/sbin/ser2net"),
                           {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"),
                            config.fileName(), QStringLiteral("-P"), dir.filePath(QStringLiteral("pid"))});

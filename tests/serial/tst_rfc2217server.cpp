@@ -61,6 +61,7 @@ while True:
                 while (process.canReadLine())
                     lines << QString::fromUtf8(process.readLine()).trimmed();
             });
+            endWithTheTest(process);
             process.start(QStringLiteral("/usr/bin/python3"), {script.fileName()});
         }
         ~PyserialServer() { stopProcess(process); }
