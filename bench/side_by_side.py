@@ -5,10 +5,13 @@ then the same paced stream again with --journal.
 usage: side_by_side.py BARE KALVANE [KALVANE...]
 Each KALVANE is started on a fresh pseudo-terminal of this script's, named on its command line. Several are
 measured in the same run, interleaved, so that builds compare fairly. Each must take a port on its command
-line (83c105e and later): an older build would open port 1, here perhaps the system console.
+line (83c105e and later): an older build would open port 1, here perhaps the system console. The first is
+measured once more on the same stream served by ser2net on loopback (rfc2217://), unless BENCH_REMOTE=0.
 """
 import os
 import select
+import socket
+import shutil
 import statistics
 import subprocess
 import sys
@@ -55,6 +58,47 @@ class Pty:
 
     def close(self):
         os.close(self.master)
+
+
+class Ser2net:
+    """ser2net on a free loopback port serving a pseudo-terminal whose master the benchmark writes to."""
+
+    def __init__(self, directory):
+        self.master, self.slave = os.openpty()  # the slave stays open here, so ser2net's close hangs up nothing
+        tty.setraw(self.slave)
+        with socket.socket() as probe:
+            probe.bind(("127.0.0.1", 0))
+            self.port = probe.getsockname()[1]
+        self.path = f"rfc2217://127.0.0.1:{self.port}"
+        config = os.path.join(directory, "ser2net.yaml")
+        with open(config, "w") as f:
+            f.write("connection: &bench\n"
+                    f"  accepter: telnet(rfc2217),tcp,127.0.0.1,{self.port}\n"
+                    f"  connector: serialdev,{os.ttyname(self.slave)},9600n81,local\n")
+        self.process = subprocess.Popen(["ser2net", "-n", "-u", "-c", config, "-P",
+                                         os.path.join(directory, "ser2net.pid")], stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while not self.listening():
+            if time.monotonic() > deadline or self.process.poll() is not None:
+                sys.exit("ser2net did not start")
+            time.sleep(0.05)
+
+    def listening(self):
+        with open("/proc/net/tcp") as table:
+            return any(f.split()[1].endswith(":%04X" % self.port) and f.split()[3] == "0A"
+                       for f in list(table)[1:])
+
+    def close(self):
+        """The server outlives each launch of the program."""
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+        os.close(self.master)
+        os.close(self.slave)
+
+
+REMOTES = {}  # a label in the table: the program, and the ser2net serving its stream
 
 
 def cpu_seconds(pid):
@@ -155,7 +199,10 @@ def flood(master, seconds, written):
 def launch(screen, program, bare, *options):
     """Starts the program, Kalvane on a pseudo-terminal of its own; returns it, its window, the start-up and
     the terminal."""
-    pty = None if program == bare else Pty()
+    if program in REMOTES:
+        program, pty = REMOTES[program]
+    else:
+        pty = None if program == bare else Pty()
     process, window, startup = screen.launch([program, *options] + ([pty.path] if pty else []))
     return process, window, startup, pty
 
@@ -214,7 +261,13 @@ def main():
         sys.exit(__doc__)
     bare, programs = sys.argv[1], sys.argv[2:]
     xvfb, name = start_xvfb()
-    journal = os.path.join(tempfile.mkdtemp(prefix="kalvane-bench-"), "journal.tsv")
+    scratch = tempfile.mkdtemp(prefix="kalvane-bench-")
+    journal = os.path.join(scratch, "journal.tsv")
+    remote = None
+    if os.environ.get("BENCH_REMOTE", "1") != "0":
+        remote = Ser2net(scratch)
+        REMOTES[f"{programs[0]} rfc2217"] = (programs[0], remote)
+        programs = programs + list(REMOTES)
     try:
         screen = Screen(name)
         everyone = [bare] + programs
@@ -225,6 +278,8 @@ def main():
                 rows[p].append(measure(screen, p, bare))
                 print(f"round {n + 1} {p}: {rows[p][-1]}", file=sys.stderr)
             for p in programs:
+                if p in REMOTES:
+                    continue
                 rows[p][-1].update(measure_journal(screen, p, bare, journal))
                 print(f"round {n + 1} {p} --journal: {rows[p][-1]}", file=sys.stderr)
         for _ in range(STARTS):
@@ -238,12 +293,15 @@ def main():
     finally:
         xvfb.terminate()
         xvfb.wait()
-        if os.path.exists(journal):
-            os.unlink(journal)
-        os.rmdir(os.path.dirname(journal))
+        if remote:
+            remote.stop()
+        shutil.rmtree(scratch)
 
     def med(p, key):
         return statistics.median(r[key] for r in rows[p])
+
+    def journalled(p, cell):
+        return "—" if p in REMOTES else cell(p)
 
     floor = {"start": statistics.median(starts[bare]), "rss": med(bare, "rss")}
     lines = [("start-up, exec → window mapped (median of %d)" % STARTS,
@@ -253,8 +311,9 @@ def main():
              ("CPU polling every 100 ms, no data", lambda p: "%.2f %%" % med(p, "idle")),
              ("CPU polling, 1152 B every 100 ms", lambda p: "%.2f %%" % med(p, "paced")),
              ("the same with --journal (lines written)",
-              lambda p: "%.2f %% (%d)" % (med(p, "journal"), med(p, "lines"))),
-             ("the journal's cost", lambda p: "%+.2f %%" % (med(p, "journal") - med(p, "paced"))),
+              lambda p: journalled(p, lambda p: "%.2f %% (%d)" % (med(p, "journal"), med(p, "lines")))),
+             ("the journal's cost",
+              lambda p: journalled(p, lambda p: "%+.2f %%" % (med(p, "journal") - med(p, "paced")))),
              ("%g s flood: CPU" % FLOOD_S, lambda p: "%.1f %% (%.0f MB/s taken)" % (med(p, "flood"), med(p, "rate"))),
              ("%g s flood: RSS growth" % FLOOD_S, lambda p: "+%.1f MiB" % med(p, "growth")),
              ("%g s flood: slowest _NET_WM_PING answer" % FLOOD_S, lambda p: "%.0f ms" % med(p, "ping"))]

@@ -2,7 +2,8 @@
 # Builds the Release program and the bare window, then measures them side by side under Xvfb, each program on
 # a pseudo-terminal the benchmark makes.
 #   bench/side_by_side.sh [KALVANE...]   (default: build/release/src/kalvane; give several to compare builds)
-# Needs Xvfb, xdotool and python3-xlib. Through sudo it builds and measures as the user who called sudo.
+# Needs Xvfb, xdotool, python3-xlib, and ser2net for the remote case. Through sudo it builds and measures as the
+# user who called sudo.
 # BENCH_ROUNDS, BENCH_STARTS, BENCH_POLL_S and BENCH_FLOOD_S shorten a trial run (3, 20, 30 and 10 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."

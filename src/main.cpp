@@ -3,7 +3,9 @@
 #include "app/messagebox.h"
 #include "app/shutdownsignals.h"
 #include "serial/demodevice.h"
+#include "serial/networkbackend.h"
 #include "serial/qtbackend.h"
+#include "serial/routingbackend.h"
 #include "widgets/desktopstyle.h"
 
 #include <QApplication>
@@ -87,7 +89,9 @@ int main(int argc, char *argv[])
     if (pinned.isValid())
         dates.today = [pinned] { return pinned; };
 
-    Form1 Form1({std::make_unique<QtSerialBackend>(), std::move(dates), showModalMessage,
+    auto backend = std::make_unique<RoutingBackend>(std::make_unique<QtSerialBackend>(),
+                                                    std::make_unique<NetworkBackend>());
+    Form1 Form1({std::move(backend), std::move(dates), showModalMessage,
                  std::move(std::get<std::unique_ptr<Capture>>(opened)),
                  std::move(std::get<std::unique_ptr<Capture>>(journal))});
     Form1.Form_Load(port);

@@ -6,7 +6,8 @@
 #include <algorithm>
 
 // The port text yields only a clean absolute device path (no blanks or control characters, no "..", no
-// trailing slash) that names itself when typed again; a number n from 1 to 32767 is /dev/ttyS{n-1}.
+// trailing slash) that names itself when typed again; a number n from 1 to 32767 is /dev/ttyS{n-1}. A remote
+// port stands as typed, with a clean host and a port 1..65535 that its address gives back.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
@@ -22,6 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (!device)
         return 0;
+    if (const auto remote = remotePort(text)) {
+        FUZZ_CHECK(*device == text);
+        FUZZ_CHECK(remote->port >= 1 && !remote->host.isEmpty());
+        FUZZ_CHECK(std::none_of(remote->host.cbegin(), remote->host.cend(), [](QChar c) {
+            return c.isSpace() || c.category() == QChar::Other_Control || c == QLatin1Char('/') ||
+                   c == QLatin1Char('[') || c == QLatin1Char('@');
+        }));
+        const QString scheme = remote->protocol == RemotePort::Protocol::Tcp ? QStringLiteral("tcp://")
+                                                                             : QStringLiteral("rfc2217://");
+        FUZZ_CHECK(remotePort(scheme + remote->address()) == remote);
+        return 0;
+    }
     FUZZ_CHECK(device->startsWith(QLatin1Char('/')) && !device->endsWith(QLatin1Char('/')));
     FUZZ_CHECK(std::none_of(device->cbegin(), device->cend(),
                             [](QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; }));

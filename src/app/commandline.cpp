@@ -33,7 +33,8 @@ QString usageText(const QList<QCommandLineOption> &options)
                        "Аргументы:\n"
                        "  ПОРТ              порт, который открывается при запуске вместо порта 1,\n"
                        "                    как его принимает поле порта: 3, ttyUSB0, /dev/ttyACM0,\n"
-                       "                    /dev/serial/by-id/…\n\n"
+                       "                    /dev/serial/by-id/…, или порт другой машины:\n"
+                       "                    rfc2217://УЗЕЛ:НОМЕР (ser2net), tcp://УЗЕЛ:НОМЕР\n\n"
                        "Параметры:\n");
     for (const QCommandLineOption &option : options) {
         if (option.flags() & QCommandLineOption::HiddenFromHelp)

@@ -52,7 +52,7 @@ void Form1::wireEvents()
         connect(c.Combo1[i], &QComboBox::activated, &m_portSettings,
                 [this, i] { m_portSettings.Combo1_Click(i); });
     connect(c.Timer2, &QTimer::timeout, &m_portSettings, &PortSettings::Timer2_Timer);
-    keepPortBoxHelpFresh(c.Combo1[0]);
+    keepPortBoxHelpFresh(c.Combo1[0], &m_comm1);
 
     connect(c.Command3, &QPushButton::clicked, &m_outputSignals, &OutputSignals::Command3_Click);
     connect(c.Command4, &QPushButton::clicked, &m_outputSignals, &OutputSignals::Command4_Click);

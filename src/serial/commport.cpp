@@ -2,6 +2,7 @@
 
 #include "capture.h"
 
+#include <QScopedValueRollback>
 #include <utility>
 
 CommPort::CommPort(std::unique_ptr<SerialBackend> backend, QObject *parent)
@@ -9,11 +10,13 @@ CommPort::CommPort(std::unique_ptr<SerialBackend> backend, QObject *parent)
 {
     connect(m_backend.get(), &SerialBackend::readyRead, this, &CommPort::drainBackend);
     connect(m_backend.get(), &SerialBackend::lost, this, &CommPort::onLost);
+    connect(m_backend.get(), &SerialBackend::openFinished, this, &CommPort::onOpened);
+    connect(m_backend.get(), &SerialBackend::notesChanged, this, &CommPort::stateChanged);
 }
 
 CommPort::~CommPort()
 {
-    if (m_open)
+    if (m_open || m_opening)
         m_backend->close();
 }
 
@@ -39,7 +42,10 @@ bool CommPort::setSettings(const QString &text)
 bool CommPort::setPortOpen(bool open)
 {
     if (!open) {
-        if (m_open) {
+        if (m_opening) {
+            m_opening = false;
+            m_backend->close();
+        } else if (m_open) {
             m_backend->close();
             if (m_capture)
                 m_capture->flush();
@@ -51,17 +57,33 @@ bool CommPort::setPortOpen(bool open)
     }
     if (m_open)
         return false;
-    m_lastFailure = m_backend->open(m_device, m_settings);
-    if (m_lastFailure)
-        return false;
-    m_open = true;
-    m_received.clear();
-    m_dropped = 0;
-    // The platform raises both lines on open; put them back as the operator left them at once.
-    m_backend->setDtr(m_dtr);
-    m_backend->setRts(m_rts);
-    emit opened();
-    return true;
+    // A reopen while the last open is still under way starts it again with the settings of now.
+    m_opening = true;
+    m_lastFailure.reset();
+    {
+        const QScopedValueRollback inOpenCall(m_inOpenCall, true);
+        m_backend->open(m_device, m_settings);
+    }
+    return !m_lastFailure;
+}
+
+void CommPort::onOpened(std::optional<SerialError> failure)
+{
+    if (!m_opening)
+        return;
+    m_opening = false;
+    m_lastFailure = failure;
+    if (!failure) {
+        m_open = true;
+        m_received.clear();
+        m_dropped = 0;
+        // The platform raises both lines on open; put them back as the operator left them at once.
+        m_backend->setDtr(m_dtr);
+        m_backend->setRts(m_rts);
+        emit opened();
+    }
+    if (!m_inOpenCall)
+        emit stateChanged();
 }
 
 std::optional<bool> CommPort::portOpen() const

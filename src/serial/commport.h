@@ -27,6 +27,8 @@ public:
     bool setSettings(const QString &text);
     bool setPortOpen(bool open);
     std::optional<bool> portOpen() const;
+    // True from an open that the device has not yet answered (a port over the network) until its answer.
+    bool opening() const { return m_opening; }
     void setDTREnable(bool raised);
     void setRTSEnable(bool raised);
     // Every byte received since the last call, up to ReceiveCapacity; empty while closed.
@@ -54,6 +56,9 @@ public:
 
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
+    // What the device reports in force, or the settings asked for where it reports nothing.
+    LineSettings settingsInForce() const { return m_backend->settingsInForce().value_or(m_settings); }
+    QStringList notes() const { return m_backend->notes(); }
     bool dtrEnable() const { return m_dtr; }
     bool rtsEnable() const { return m_rts; }
 
@@ -61,15 +66,20 @@ signals:
     // Each successful open, so that what the device is can be read while it is there.
     void opened();
     void portLost();
+    // An open finished after setPortOpen(true) had returned, or the notes changed.
+    void stateChanged();
 
 private:
     void drainBackend();
     void onLost();
+    void onOpened(std::optional<SerialError> failure);
 
     std::unique_ptr<SerialBackend> m_backend;
     QString m_device;
     LineSettings m_settings;
     bool m_open = false;
+    bool m_opening = false;
+    bool m_inOpenCall = false;
     bool m_dtr = false;
     bool m_rts = false;
     bool m_bounded = true;

@@ -2,9 +2,27 @@
 
 #include <utility>
 
-std::optional<SerialError> FakeBackend::open(const QString &device, const LineSettings &settings)
+void FakeBackend::open(const QString &device, const LineSettings &settings)
 {
     openCalls.append({device, settings});
+    if (!answerLater)
+        finishOpen();
+}
+
+void FakeBackend::finishOpen(std::optional<SerialError> failure)
+{
+    if (!failure)
+        failure = openFailure(openCalls.last().device);
+    if (!failure) {
+        opened = true;
+        // Like Linux: opening raises both lines.
+        dtr = rts = true;
+    }
+    emit openFinished(failure);
+}
+
+std::optional<SerialError> FakeBackend::openFailure(const QString &device) const
+{
     if (!devices.contains(device))
         return SerialError::NoSuchDevice;
     if (busyDevices.contains(device))
@@ -13,9 +31,6 @@ std::optional<SerialError> FakeBackend::open(const QString &device, const LineSe
         return openErrors.value(device);
     if (refuseSettingsAtOpen)
         return SerialError::SettingsRefused;
-    opened = true;
-    // Like Linux: opening raises both lines.
-    dtr = rts = true;
     return std::nullopt;
 }
 

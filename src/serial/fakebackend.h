@@ -26,7 +26,8 @@ public:
 
     using SerialBackend::SerialBackend;
 
-    std::optional<SerialError> open(const QString &device, const LineSettings &settings) override;
+    // Answers at once unless answerLater is set; then finishOpen() answers.
+    void open(const QString &device, const LineSettings &settings) override;
     void close() override;
     std::optional<bool> isOpen() const override;
     void setDtr(bool raised) override;
@@ -37,6 +38,9 @@ public:
     // Queues bytes as if they had arrived, and announces them as the real device would.
     void feed(const QByteArray &bytes);
     void unplug();
+    void finishOpen(std::optional<SerialError> failure = std::nullopt);
+    std::optional<LineSettings> settingsInForce() const override { return reportedSettings; }
+    QStringList notes() const override { return reportedNotes; }
 
     QSet<QString> devices{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1")};
     QSet<QString> busyDevices;
@@ -44,6 +48,9 @@ public:
     QHash<QString, SerialError> openErrors;
     bool refuseSettingsAtOpen = false;
     bool stateUnreadable = false;
+    bool answerLater = false;
+    std::optional<LineSettings> reportedSettings;
+    QStringList reportedNotes;
 
     bool opened = false;
     bool dtr = false;
@@ -52,4 +59,7 @@ public:
     QList<OpenCall> openCalls;
     QList<LineWrite> lineWrites;
     QByteArray pending;
+
+private:
+    std::optional<SerialError> openFailure(const QString &device) const;
 };

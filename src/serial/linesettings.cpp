@@ -54,6 +54,33 @@ std::optional<Parity> parityFromLetter(const QString &text)
     return std::nullopt;
 }
 
+bool isHexDigit(QChar c)
+{
+    return isAsciiDigit(c) || (c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+}
+
+// A DNS name or an IPv4 address: labels of letters, digits, "-" and "_" joined by single dots.
+bool isHostName(QStringView text)
+{
+    if (text.isEmpty() || text.size() > 253 || text.front() == QLatin1Char('.') ||
+        text.front() == QLatin1Char('-') || text.back() == QLatin1Char('.') || text.contains(u".."))
+        return false;
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return isAsciiLetter(c) || isAsciiDigit(c) || c == QLatin1Char('-') || c == QLatin1Char('_') ||
+               c == QLatin1Char('.');
+    });
+}
+
+// Only the characters an IPv6 address is written with; the resolver judges the rest.
+bool isIpv6Address(QStringView text)
+{
+    return text.size() >= 2 && text.size() <= 45 && text.contains(QLatin1Char(':')) &&
+           std::all_of(text.begin(), text.end(), [](QChar c) {
+               return isHexDigit(c) || c == QLatin1Char(':') || c == QLatin1Char('.');
+           });
+}
+
 } // namespace
 
 // Checked by hand rather than by a regular expression, which would bring in its engine at start-up.
@@ -96,6 +123,8 @@ QString lineSettingsText(const LineSettings &settings)
 
 std::optional<QString> portDeviceName(const QString &text)
 {
+    if (remotePort(text))
+        return text;
     if (const auto number = wholeNumber(text)) {
         if (*number < 1 || *number > std::numeric_limits<qint16>::max())
             return std::nullopt;
@@ -110,4 +139,42 @@ std::optional<QString> portDeviceName(const QString &text)
     if (isPath(text) && !text.split(QLatin1Char('/')).contains(QStringLiteral("..")))
         return text;
     return std::nullopt;
+}
+
+QString RemotePort::address() const
+{
+    const QString shownHost =
+        host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+    return shownHost + QLatin1Char(':') + QString::number(port);
+}
+
+std::optional<RemotePort> remotePort(const QString &text)
+{
+    RemotePort remote;
+    QStringView rest(text);
+    if (rest.startsWith(u"rfc2217://", Qt::CaseInsensitive)) {
+        rest = rest.mid(10);
+    } else if (rest.startsWith(u"tcp://", Qt::CaseInsensitive)) {
+        remote.protocol = RemotePort::Protocol::Tcp;
+        rest = rest.mid(6);
+    } else {
+        return std::nullopt;
+    }
+    const qsizetype colon = rest.lastIndexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return std::nullopt;
+    const auto port = wholeNumber(rest.mid(colon + 1));
+    if (!port || *port < 1 || *port > 65535)
+        return std::nullopt;
+    QStringView host = rest.left(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) {
+        host = host.mid(1, host.size() - 2);
+        if (!isIpv6Address(host))
+            return std::nullopt;
+    } else if (!isHostName(host)) {
+        return std::nullopt;
+    }
+    remote.host = host.toString();
+    remote.port = static_cast<quint16>(*port);
+    return remote;
 }

@@ -32,5 +32,26 @@ std::optional<LineSettings> parseLineSettings(const QString &text);
 // The operator's own form again: "115200,n,8,1".
 QString lineSettingsText(const LineSettings &settings);
 
-// Port number 1..32767 is the platform's n-th port; a path or a bare name under /dev picks any device.
+// A port that another machine serves: "rfc2217://HOST:PORT" (RFC 2217 over telnet, as ser2net serves it) or
+// "tcp://HOST:PORT" (a raw TCP bridge: bytes only).
+struct RemotePort
+{
+    enum class Protocol
+    {
+        Rfc2217,
+        Tcp
+    };
+    Protocol protocol = Protocol::Rfc2217;
+    QString host; // without the brackets of an IPv6 address
+    quint16 port = 0;
+
+    // "HOST:PORT", an IPv6 address in brackets.
+    QString address() const;
+    friend bool operator==(const RemotePort &, const RemotePort &) = default;
+};
+
+std::optional<RemotePort> remotePort(const QString &text);
+
+// Port number 1..32767 is the platform's n-th port; a path or a bare name under /dev picks any device; a
+// remote port's text stands as it is.
 std::optional<QString> portDeviceName(const QString &text);

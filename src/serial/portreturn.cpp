@@ -9,6 +9,10 @@ PortReturn::PortReturn(CommPort &port, QObject *parent) : QObject(parent), m_por
     connect(&m_port, &CommPort::opened, this,
             [this] { m_identity = deviceIdentity(m_port.device(), m_root); });
     connect(&m_port, &CommPort::portLost, this, &PortReturn::watch);
+    connect(&m_port, &CommPort::stateChanged, this, [this] {
+        if (m_answerDue && !m_port.opening())
+            settle();
+    });
 }
 
 void PortReturn::setEnabled(bool enabled)
@@ -52,15 +56,27 @@ void PortReturn::reopen(const QString &device)
     // Opened some other way meanwhile: nothing is left to wait for.
     if (m_port.portOpen() != true) {
         m_port.setCommPort(device);
-        if (!m_port.setPortOpen(true) && m_watch->goOnAfter(m_port.lastFailure().value_or(SerialError::Io)))
+        m_port.setPortOpen(true);
+        // A port over the network answers later.
+        m_answerDue = m_port.opening();
+        if (m_answerDue)
             return;
     }
+    settle();
+}
+
+void PortReturn::settle()
+{
+    m_answerDue = false;
+    if (m_port.portOpen() != true && m_watch->goOnAfter(m_port.lastFailure().value_or(SerialError::Io)))
+        return;
     end();
     emit stateChanged();
 }
 
 void PortReturn::end()
 {
+    m_answerDue = false;
     // Its own signal may be what is running now; a look already queued must not reach a later wait.
     m_watch->blockSignals(true);
     m_watch->deleteLater();

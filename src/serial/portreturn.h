@@ -39,6 +39,8 @@ signals:
 private:
     void watch();
     void reopen(const QString &device);
+    // The outcome of the reopen is known.
+    void settle();
     void end();
 
     CommPort &m_port;
@@ -47,4 +49,5 @@ private:
     WatchFactory m_factory;
     QString m_identity;
     ReturnWatch *m_watch = nullptr; // a Qt child while the port waits
+    bool m_answerDue = false;
 };

@@ -31,6 +31,16 @@ QString failureText(SerialError failure, const LineSettings &settings)
         return QStringLiteral("связь потеряна: устройство отключено или не отвечает");
     case SerialError::SystemConsole:
         return QStringLiteral("это системная консоль: выберите другой порт или запустите kalvane --demo");
+    case SerialError::HostNotFound:
+        return QStringLiteral("сервер не найден");
+    case SerialError::ConnectionRefused:
+        return QStringLiteral("сервер отказал в соединении");
+    case SerialError::NoAnswer:
+        return QStringLiteral("сервер не отвечает");
+    case SerialError::ServerBusy:
+        return QStringLiteral("порт занят: сервер уже обслуживает другого пользователя");
+    case SerialError::NotRfc2217:
+        return QStringLiteral("сервер не поддерживает RFC 2217");
     }
     return QStringLiteral("порт закрыт");
 }
@@ -55,6 +65,8 @@ PortSettings::PortSettings(CommPort &Comm1, const std::array<QComboBox *, 5> &Co
         {{ColorCode::Green, QStringLiteral("открыт")}, {ColorCode::Red, QStringLiteral("закрыт")}});
     connect(&Comm1, &CommPort::portLost, this, &PortSettings::Show_Port_State);
     connect(&m_return, &PortReturn::stateChanged, this, &PortSettings::Show_Port_State);
+    // An open over the network answers after the tick that started it.
+    connect(&Comm1, &CommPort::stateChanged, this, &PortSettings::Show_Port_State);
 }
 
 void PortSettings::Combo1_Click(int)
@@ -98,10 +110,15 @@ void PortSettings::describePort()
 {
     // Told of the state the indicator shows, which a failed read of the port counts as closed.
     const bool shownOpen = Shape1->backColor() == ColorCode::Green;
-    QString state = portStateText(shownOpen, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
+    QString state = portStateText(shownOpen, Comm1.device(), Comm1.settingsInForce(), Comm1.lastFailure());
     if (const QString awaited = m_return.awaited(); !awaited.isEmpty())
         state = portStateText(false, Comm1.device(), Comm1.settings(), SerialError::Lost) +
                 QStringLiteral("\nждём возвращения ") + awaited;
+    if (Comm1.opening())
+        if (const auto remote = remotePort(Comm1.device()))
+            state = Comm1.device() + QStringLiteral(" — подключение к %1…").arg(remote->address());
+    for (const QString &note : Comm1.notes())
+        state += QLatin1Char('\n') + note;
     for (const Capture *writer : {Comm1.capture(), m_journal})
         if (writer && !writer->stateText().isEmpty())
             state += QLatin1Char('\n') + writer->stateText();

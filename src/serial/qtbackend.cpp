@@ -105,7 +105,12 @@ QtSerialBackend::QtSerialBackend(QObject *parent) : SerialBackend(parent), m_por
     });
 }
 
-std::optional<SerialError> QtSerialBackend::open(const QString &device, const LineSettings &settings)
+void QtSerialBackend::open(const QString &device, const LineSettings &settings)
+{
+    emit openFinished(openNow(device, settings));
+}
+
+std::optional<SerialError> QtSerialBackend::openNow(const QString &device, const LineSettings &settings)
 {
     if (m_port->isOpen())
         return SerialError::Busy;

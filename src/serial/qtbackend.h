@@ -13,7 +13,8 @@ class QtSerialBackend : public SerialBackend
 public:
     explicit QtSerialBackend(QObject *parent = nullptr);
 
-    std::optional<SerialError> open(const QString &device, const LineSettings &settings) override;
+    // Answers before it returns.
+    void open(const QString &device, const LineSettings &settings) override;
     void close() override;
     std::optional<bool> isOpen() const override;
     void setDtr(bool raised) override;
@@ -25,6 +26,8 @@ public:
     void setSystemRoot(const QString &root) { m_root = root; }
 
 private:
+    std::optional<SerialError> openNow(const QString &device, const LineSettings &settings);
+
     QSerialPort *m_port; // a Qt child, so it outlives every connection made to this object
     bool m_lossQueued = false;
     QString m_root = QStringLiteral("/");

@@ -1,5 +1,6 @@
 #include "serialdevices.h"
 
+#include "commport.h"
 #include "linesettings.h"
 
 #include <QAccessible>
@@ -46,18 +47,28 @@ bool isEmptyUartSlot(const QString &ttyDir)
     return type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0";
 }
 
+// What the server of the remote port open now reports, when the port box names that port.
+QString serverReport(const CommPort *port, const QString &typed)
+{
+    if (!port || port->device() != typed || !remotePort(typed) || port->portOpen() != true)
+        return {};
+    QStringList lines{QStringLiteral("Сервер сообщает: ") + lineSettingsText(port->settingsInForce())};
+    lines << port->notes();
+    return lines.join(QLatin1Char('\n'));
+}
+
 // Also writes the help into the box's accessible description: a screen reader gets nothing of a tooltip
 // written only as it shows. Reading the devices costs a scan of sysfs, which only an assistive technology's
 // user needs at every keystroke and as the box takes focus.
 class PortBoxHelpRefresher : public QObject, public QAccessible::ActivationObserver
 {
 public:
-    explicit PortBoxHelpRefresher(QComboBox *box) : QObject(box), m_box(box)
+    PortBoxHelpRefresher(QComboBox *box, const CommPort *port) : QObject(box), m_box(box), m_port(port)
     {
         box->installEventFilter(this);
         connect(box, &QComboBox::editTextChanged, this, [this] {
             if (m_accessible)
-                describe(portBoxHelp(m_box->currentText()));
+                describe(help());
         });
         QAccessible::installActivationObserver(this);
         accessibilityActiveChanged(QAccessible::isActive());
@@ -68,24 +79,30 @@ public:
     {
         m_accessible = active;
         if (active)
-            describe(portBoxHelp(m_box->currentText()));
+            describe(help());
     }
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::ToolTip) {
-            const QString help = portBoxHelp(m_box->currentText());
-            m_box->setToolTip(help);
-            describe(help);
+            const QString text = help();
+            m_box->setToolTip(text);
+            describe(text);
         } else if (event->type() == QEvent::FocusIn && m_accessible) {
             // Devices come and go while the box is left alone.
-            describe(portBoxHelp(m_box->currentText()));
+            describe(help());
         }
         return false;
     }
 
 private:
+    QString help() const
+    {
+        const QString typed = m_box->currentText();
+        return portBoxHelp(typed, QStringLiteral("/"), serverReport(m_port, typed));
+    }
+
     void describe(const QString &help)
     {
         if (m_box->accessibleDescription() != help)
@@ -93,6 +110,7 @@ private:
     }
 
     QComboBox *m_box;
+    const CommPort *m_port; // the window's port: tooltips are asked for only while the window lives
     bool m_accessible = false;
 };
 
@@ -148,12 +166,19 @@ bool isSystemConsole(dev_t device, const QString &root)
     return false;
 }
 
-QString portBoxHelp(const QString &typed, const QString &root)
+QString portBoxHelp(const QString &typed, const QString &root, const QString &serverReport)
 {
     const auto device = portDeviceName(typed);
     // The typed text stays off the first line, where Qt would take a tag in it as rich text.
     QStringList lines{QStringLiteral("В поле порта набрано:")};
-    if (!device)
+    if (const auto remote = remotePort(typed)) {
+        lines << QStringLiteral("«%1» — порт на другой машине, %2, %3")
+                     .arg(typed, remote->address(),
+                          remote->protocol == RemotePort::Protocol::Tcp ? QStringLiteral("TCP: только байты")
+                                                                        : QStringLiteral("RFC 2217"));
+        if (!serverReport.isEmpty())
+            lines << serverReport;
+    } else if (!device)
         lines << QStringLiteral("«%1» — нет такого устройства").arg(typed);
     else if (!QFileInfo::exists(underRoot(root, *device)))
         lines << QStringLiteral("«%1» — %2: нет такого устройства").arg(typed, *device);
@@ -171,7 +196,7 @@ QString portBoxHelp(const QString &typed, const QString &root)
     return lines.join(QLatin1Char('\n'));
 }
 
-void keepPortBoxHelpFresh(QComboBox *box)
+void keepPortBoxHelpFresh(QComboBox *box, const CommPort *port)
 {
-    new PortBoxHelpRefresher(box);
+    new PortBoxHelpRefresher(box, port);
 }

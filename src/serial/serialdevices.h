@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <sys/types.h>
 
+class CommPort;
 class QComboBox;
 
 struct SerialDevice
@@ -23,10 +24,13 @@ QList<SerialDevice> presentSerialDevices(const QString &root = QStringLiteral("/
 // by number, not name, so that a pseudo-terminal bound in place of a console's node is no console.
 bool isSystemConsole(dev_t device, const QString &root = QStringLiteral("/"));
 
-// The port box's help: the text typed and the device it names, then every present device and how to type it.
-QString portBoxHelp(const QString &typed, const QString &root = QStringLiteral("/"));
+// The port box's help: the text typed and the device it names (for a remote port, what its server reported),
+// then every present device and how to type it.
+QString portBoxHelp(const QString &typed, const QString &root = QStringLiteral("/"),
+                    const QString &serverReport = QString());
 
 // Writes the port box's help into its tooltip each time the tooltip is asked for, so it lists the devices
-// present at that moment; and into its accessible description as well, and, while an assistive technology
-// is active, whenever the text changes or the box takes focus.
-void keepPortBoxHelpFresh(QComboBox *box);
+// present at that moment and what the server of the open remote port reports; and into its accessible
+// description as well, and, while an assistive technology is active, whenever the text changes or the box
+// takes focus.
+void keepPortBoxHelpFresh(QComboBox *box, const CommPort *port = nullptr);

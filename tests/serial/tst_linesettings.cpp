@@ -96,12 +96,50 @@ private slots:
         QTest::newRow("refused: ideographic space in a path") << "/dev/tty\u3000S0" << QString();
         QTest::newRow("refused: no-break space in a path") << "/dev/tty\u00A0S0" << QString();
         QTest::newRow("refused: NUL in a path") << QStringLiteral("/dev/ttyS0\0x") << QString();
+        QTest::newRow("remote port stands as typed") << "rfc2217://127.0.0.1:7000"
+                                                     << "rfc2217://127.0.0.1:7000";
+        QTest::newRow("refused: remote port without a port number") << "rfc2217://pi4.local" << QString();
     }
     void portDevice()
     {
         QFETCH(QString, text);
         QFETCH(QString, device);
         QCOMPARE(portDeviceName(text).value_or(QString()), device);
+    }
+
+    void remotePortText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("tcp");
+        QTest::addColumn<QString>("address"); // empty when refused
+        QTest::newRow("rfc2217 to an IPv4 address")
+            << "rfc2217://127.0.0.1:7000" << false << "127.0.0.1:7000";
+        QTest::newRow("rfc2217 to a name") << "rfc2217://pi4.local:7000" << false << "pi4.local:7000";
+        QTest::newRow("rfc2217 to IPv6 in brackets") << "rfc2217://[::1]:7000" << false << "[::1]:7000";
+        QTest::newRow("scheme in capitals") << "RFC2217://host:1" << false << "host:1";
+        QTest::newRow("raw tcp") << "tcp://bridge-1:65535" << true << "bridge-1:65535";
+        QTest::newRow("refused: port 0") << "rfc2217://host:0" << false << "";
+        QTest::newRow("refused: port beyond 16 bits") << "tcp://host:65536" << true << "";
+        QTest::newRow("refused: signed port") << "tcp://host:+80" << true << "";
+        QTest::newRow("refused: no host") << "rfc2217://:7000" << false << "";
+        QTest::newRow("refused: IPv6 without brackets") << "rfc2217://::1:7000" << false << "";
+        QTest::newRow("refused: unclosed bracket") << "rfc2217://[::1:7000" << false << "";
+        QTest::newRow("refused: name inside brackets") << "rfc2217://[localhost]:7000" << false << "";
+        QTest::newRow("refused: path after the port") << "rfc2217://host:7000/x" << false << "";
+        QTest::newRow("refused: user before the host") << "rfc2217://me@host:7000" << false << "";
+        QTest::newRow("refused: space in the host") << "tcp://my host:7000" << true << "";
+        QTest::newRow("refused: empty label") << "tcp://a..b:7000" << true << "";
+        QTest::newRow("refused: other scheme") << "telnet://host:7000" << false << "";
+    }
+    void remotePortText()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, tcp);
+        QFETCH(QString, address);
+        const auto remote = remotePort(text);
+        QCOMPARE(remote ? remote->address() : QString(), address);
+        if (remote)
+            QCOMPARE(remote->protocol == RemotePort::Protocol::Tcp, tcp);
     }
 };
 

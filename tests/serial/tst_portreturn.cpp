@@ -124,6 +124,24 @@ private slots:
         QTRY_COMPARE(f.shape1->backColor(), ColorCode::Green);
         QVERIFY(f.portSettings.portReturn().awaited().isEmpty());
     }
+
+    void aPortAnsweringLaterIsWaitedForTillItAnswers()
+    {
+        SerialFixture f;
+        f.portSettings.portReturn().setWatchFactory([](const QString &, const QString &device) {
+            return std::make_unique<BackoffReturnWatch>(device, 10ms, 10ms);
+        });
+        f.load();
+        f.port->answerLater = true;
+        f.port->unplug();
+        QTRY_COMPARE(f.port->openCalls.size(), 2);
+        f.port->finishOpen(SerialError::NoAnswer);
+        QTRY_COMPARE(f.port->openCalls.size(), 3);
+        QVERIFY(!f.portSettings.portReturn().awaited().isEmpty());
+        f.port->finishOpen();
+        QCOMPARE(f.shape1->backColor(), ColorCode::Green);
+        QVERIFY(f.portSettings.portReturn().awaited().isEmpty());
+    }
 };
 
 QTEST_MAIN(TestPortReturn)

@@ -1,7 +1,7 @@
 #include "serialfixture.h"
 
-#include "widgets/indicatorcircle.h"
 #include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 
 #include <QComboBox>
 #include <QTimer>
@@ -12,7 +12,10 @@ class TestPortSettings : public QObject
     Q_OBJECT
 
 private:
-    static quint32 indicator(const SerialFixture &f) { return f.find<IndicatorCircle>("Shape1")->backColor(); }
+    static quint32 indicator(const SerialFixture &f)
+    {
+        return f.find<IndicatorCircle>("Shape1")->backColor();
+    }
     static QTimer *timer2(const SerialFixture &f) { return f.find<QTimer>("Timer2"); }
 
 private slots:
@@ -34,6 +37,38 @@ private slots:
         QCOMPARE(f.port->openCalls.last().settings, (LineSettings{19200, Parity::None, 8, 1}));
         QCOMPARE(indicator(f), ColorCode::Green);
         QVERIFY(f.messages.isEmpty());
+    }
+
+    void aPortThatAnswersLaterTurnsGreenWhenItDoes()
+    {
+        SerialFixture f;
+        f.port->answerLater = true;
+        f.port->devices << QStringLiteral("rfc2217://[::1]:7000");
+        f.find<QComboBox>("Combo1(0)")->setEditText("rfc2217://[::1]:7000");
+        f.pick(1, "19200");
+        f.portSettings.Timer2_Timer();
+        QCOMPARE(indicator(f), ColorCode::Red);
+        QCOMPARE(f.shape1->toolTip(), QStringLiteral("rfc2217://[::1]:7000 — подключение к [::1]:7000…"));
+        QCOMPARE(f.comm1.input(), std::nullopt);
+
+        f.port->reportedSettings = LineSettings{19200, Parity::None, 8, 2};
+        f.port->reportedNotes = QStringList{QStringLiteral("сервер не подтвердил: DTR")};
+        f.port->finishOpen();
+        QCOMPARE(indicator(f), ColorCode::Green);
+        QCOMPARE(f.shape1->toolTip(),
+                 QStringLiteral("rfc2217://[::1]:7000 — 19200,n,8,2\nсервер не подтвердил: DTR"));
+        QCOMPARE(f.port->lineWrites.size(), 2);
+    }
+
+    void aPortThatFailsLaterTurnsRedWithTheReason()
+    {
+        SerialFixture f;
+        f.port->answerLater = true;
+        f.load();
+        f.port->finishOpen(SerialError::ServerBusy);
+        QCOMPARE(indicator(f), ColorCode::Red);
+        QCOMPARE(f.shape1->toolTip(),
+                 QStringLiteral("/dev/ttyS0 — порт занят: сервер уже обслуживает другого пользователя"));
     }
 
     void severalPicksGiveOneReopenWithTheTextsAtTheTick()

@@ -73,6 +73,12 @@ private slots:
                                             << "«13» — /dev/ttyS12: нет такого устройства";
         QTest::newRow("text naming no device") << "<b>a b</b>"
                                                << "«<b>a b</b>» — нет такого устройства";
+        QTest::newRow("remote port")
+            << "rfc2217://[::1]:7000"
+            << "«rfc2217://[::1]:7000» — порт на другой машине, [::1]:7000, RFC 2217";
+        QTest::newRow("raw TCP port")
+            << "tcp://bridge:23"
+            << "«tcp://bridge:23» — порт на другой машине, bridge:23, TCP: только байты";
     }
     void helpStartsWithTheTypedTextAndTheDeviceItNames()
     {
