@@ -12,11 +12,9 @@
 #include <sys/socket.h>
 #include <thread>
 
-#include <gensio/gensio.h>
+#include "gensiolibrary.h"
+
 #include <gensio/gensio_err.h>
-#include <gensio/gensio_os_funcs.h>
-#include <gensio/gensio_os_funcs_public.h>
-#include <gensio/sergensio.h>
 
 namespace {
 
@@ -79,6 +77,12 @@ unsigned gensioParity(::Parity parity)
 
 void discardLog(gensio_os_funcs *, gensio_log_levels, const char *, va_list) {}
 
+// Called only once a loop has been made, which the library's absence prevents.
+const GensioLibrary &api()
+{
+    return *gensioLibrary();
+}
+
 } // namespace
 
 // gensio's event loop on a thread of its own. Every gensio call is made on that thread, so the UI thread
@@ -88,13 +92,13 @@ class GensioLoop
 public:
     GensioLoop()
     {
-        if (gensio_default_os_hnd(GENSIO_DEF_WAKE_SIG, &funcs) != 0) {
+        if (!gensioLibrary() || api().gensio_default_os_hnd(GENSIO_DEF_WAKE_SIG, &funcs) != 0) {
             funcs = nullptr;
             return;
         }
-        gensio_os_funcs_set_vlog(funcs, discardLog);
-        m_waiter = gensio_os_funcs_alloc_waiter(funcs);
-        m_runner = gensio_os_funcs_alloc_runner(funcs, &GensioLoop::runPosted, this);
+        api().gensio_os_funcs_set_vlog(funcs, discardLog);
+        m_waiter = api().gensio_os_funcs_alloc_waiter(funcs);
+        m_runner = api().gensio_os_funcs_alloc_runner(funcs, &GensioLoop::runPosted, this);
         m_thread = std::thread([this] { run(); });
         std::unique_lock lock(m_mutex);
         m_started.wait(lock, [this] { return m_ready; });
@@ -106,9 +110,9 @@ public:
             return;
         post([this] { m_stopping = true; });
         m_thread.join();
-        gensio_os_funcs_free_runner(funcs, m_runner);
-        gensio_os_funcs_free_waiter(funcs, m_waiter);
-        gensio_os_funcs_free(funcs);
+        api().gensio_os_funcs_free_runner(funcs, m_runner);
+        api().gensio_os_funcs_free_waiter(funcs, m_waiter);
+        api().gensio_os_funcs_free(funcs);
     }
 
     // Runs the work on the loop's thread, in the order posted.
@@ -118,7 +122,7 @@ public:
             const std::lock_guard lock(m_mutex);
             m_posted.push_back(std::move(work));
         }
-        gensio_os_funcs_run(funcs, m_runner); // already scheduled is as good
+        api().gensio_os_funcs_run(funcs, m_runner); // already scheduled is as good
     }
 
     gensio_os_funcs *funcs = nullptr;
@@ -137,8 +141,8 @@ private:
         sigaddset(&pipe, SIGPIPE);
         pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         gensio_os_proc_data *procData = nullptr;
-        gensio_os_proc_setup(funcs, &procData);
-        sigaddset(gensio_os_proc_unix_get_wait_sigset(procData), SIGPIPE);
+        api().gensio_os_proc_setup(funcs, &procData);
+        sigaddset(api().gensio_os_proc_unix_get_wait_sigset(procData), SIGPIPE);
         {
             const std::lock_guard lock(m_mutex);
             m_ready = true;
@@ -148,9 +152,10 @@ private:
         int ticksLeft = 20;
         while (!m_stopping || (liveGensios > 0 && ticksLeft-- > 0)) {
             gensio_time tick{0, 100'000'000};
-            gensio_os_funcs_wait_intr_sigmask(funcs, m_waiter, 1, m_stopping ? &tick : nullptr, procData);
+            api().gensio_os_funcs_wait_intr_sigmask(funcs, m_waiter, 1, m_stopping ? &tick : nullptr,
+                                                    procData);
         }
-        gensio_os_proc_cleanup(procData);
+        api().gensio_os_proc_cleanup(procData);
     }
 
     static void runPosted(gensio_runner *, void *data)
@@ -169,7 +174,7 @@ private:
         }
         // Lets the wait return, so that the loop sees a stop.
         if (self->m_stopping)
-            gensio_os_funcs_wake(self->funcs, self->m_waiter);
+            api().gensio_os_funcs_wake(self->funcs, self->m_waiter);
     }
 
     gensio_waiter *m_waiter = nullptr;
@@ -248,7 +253,7 @@ struct NetworkLink : std::enable_shared_from_this<NetworkLink>
     void connectNext();
     void close();
     void resumeReads();
-    sergensio *serial() const { return io && !closing ? gensio_to_sergensio(io) : nullptr; }
+    sergensio *serial() const { return io && !closing ? api().gensio_to_sergensio(io) : nullptr; }
 
     static int onEvent(gensio *, void *data, int event, int error, unsigned char *buffer, gensiods *size,
                        const char *const *);
@@ -274,7 +279,7 @@ void NetworkLink::connectNext()
 {
     const auto link = shared_from_this();
     if (io) {
-        gensio_free(io);
+        api().gensio_free(io);
         io = nullptr;
         --loop.liveGensios;
     }
@@ -284,7 +289,7 @@ void NetworkLink::connectNext()
     const QString spec = QStringLiteral("%1tcp,%2,%3,%4")
                              .arg(rfc2217 ? QStringLiteral("telnet(rfc2217),") : QString(), family, address)
                              .arg(port);
-    if (str_to_gensio(spec.toLatin1().constData(), loop.funcs, &NetworkLink::onEvent, this, &io) != 0) {
+    if (api().str_to_gensio(spec.toLatin1().constData(), loop.funcs, &NetworkLink::onEvent, this, &io) != 0) {
         io = nullptr;
         self.reset();
         toContext([link] { link->connected(GE_INVAL); });
@@ -304,10 +309,10 @@ void NetworkLink::connectNext()
         }
         // Reads are on before any setting request, or gensio never parses the server's answers.
         if (!error && !link->closing)
-            gensio_set_read_callback_enable(io, true);
+            api().gensio_set_read_callback_enable(io, true);
         link->toContext([link = link->shared_from_this(), error] { link->connected(error); });
     };
-    if (const int error = gensio_open(io, opened, this))
+    if (const int error = api().gensio_open(io, opened, this))
         toContext([link, error] { link->connected(error); });
 }
 
@@ -318,12 +323,12 @@ void NetworkLink::close()
         return;
     const auto freeIt = [](gensio *io, void *data) {
         auto *link = static_cast<NetworkLink *>(data);
-        gensio_free(io);
+        api().gensio_free(io);
         link->io = nullptr;
         --link->loop.liveGensios;
         link->self.reset(); // may end the link
     };
-    if (gensio_close(io, freeIt, this) != 0)
+    if (api().gensio_close(io, freeIt, this) != 0)
         freeIt(io, this);
 }
 
@@ -336,7 +341,7 @@ void NetworkLink::resumeReads()
         readsPaused = false;
     }
     if (io && !closing)
-        gensio_set_read_callback_enable(io, true);
+        api().gensio_set_read_callback_enable(io, true);
 }
 
 int NetworkLink::onEvent(gensio *io, void *data, int event, int error, unsigned char *buffer, gensiods *size,
@@ -347,7 +352,7 @@ int NetworkLink::onEvent(gensio *io, void *data, int event, int error, unsigned 
         return GE_NOTSUP;
     const auto self = link->shared_from_this();
     if (error) {
-        gensio_set_read_callback_enable(io, false);
+        api().gensio_set_read_callback_enable(io, false);
         if (!link->closing)
             link->toContext([self] { self->closedByServer(); });
         return 0;
@@ -358,7 +363,7 @@ int NetworkLink::onEvent(gensio *io, void *data, int event, int error, unsigned 
         link->received.append(reinterpret_cast<const char *>(buffer), qsizetype(*size));
         if (link->received.size() >= ReadAhead) {
             link->readsPaused = true;
-            gensio_set_read_callback_enable(io, false);
+            api().gensio_set_read_callback_enable(io, false);
         }
         announce = !std::exchange(link->dataAnnounced, true);
     }
@@ -540,16 +545,16 @@ void NetworkBackend::sendSettings()
             return error;
         };
         // Until the server has agreed COM-PORT the first request is refused, and the round is tried again.
-        if (ask(Baud, sergensio_baud, unsigned(asked.baudRate)) == GE_NOTSUP) {
+        if (ask(Baud, api().sergensio_baud, unsigned(asked.baudRate)) == GE_NOTSUP) {
             link->toContext([link, round] {
                 if (round == link->owner->m_round && link == link->owner->m_link)
                     link->owner->onNotAgreed();
             });
             return;
         }
-        ask(DataBits, sergensio_datasize, unsigned(asked.dataBits));
-        ask(Parity, sergensio_parity, gensioParity(asked.parity));
-        ask(StopBits, sergensio_stopbits, unsigned(asked.stopBits));
+        ask(DataBits, api().sergensio_datasize, unsigned(asked.dataBits));
+        ask(Parity, api().sergensio_parity, gensioParity(asked.parity));
+        ask(StopBits, api().sergensio_stopbits, unsigned(asked.stopBits));
     });
 }
 
@@ -765,8 +770,8 @@ void NetworkBackend::sendLine(Setting which, bool raised)
         auto *request = new Request{link, which};
         const int error =
             which == Dtr
-                ? sergensio_dtr(serial, raised ? SERGENSIO_DTR_ON : SERGENSIO_DTR_OFF, done, request)
-                : sergensio_rts(serial, raised ? SERGENSIO_RTS_ON : SERGENSIO_RTS_OFF, done, request);
+                ? api().sergensio_dtr(serial, raised ? SERGENSIO_DTR_ON : SERGENSIO_DTR_OFF, done, request)
+                : api().sergensio_rts(serial, raised ? SERGENSIO_RTS_ON : SERGENSIO_RTS_OFF, done, request);
         if (error)
             delete request;
     });
