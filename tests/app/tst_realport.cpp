@@ -1,10 +1,11 @@
 #include "../form1fixture.h"
 #include "../ptypair.h"
+#include "../recordingbackend.h"
 
-#include "widgets/colorbutton.h"
-#include "widgets/indicatorcircle.h"
-#include "widgets/colorcode.h"
 #include "serial/qtbackend.h"
+#include "widgets/colorbutton.h"
+#include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,32 +17,6 @@
 #include <termios.h>
 
 namespace {
-
-// The real backend, with a record of the line levels the window asks for: a pseudo-terminal has no modem
-// lines to read back.
-class RecordingBackend : public QtSerialBackend
-{
-public:
-    void setDtr(bool raised) override
-    {
-        lineWrites.append({'D', raised});
-        QtSerialBackend::setDtr(raised);
-    }
-    void setRts(bool raised) override
-    {
-        lineWrites.append({'R', raised});
-        QtSerialBackend::setRts(raised);
-    }
-    QByteArray readAvailable() override
-    {
-        QByteArray bytes = QtSerialBackend::readAvailable();
-        bytesRead += bytes.size();
-        return bytes;
-    }
-
-    QList<FakeBackend::LineWrite> lineWrites;
-    qsizetype bytesRead = 0;
-};
 
 // Puts the pseudo-terminal in place of the first serial port for this process alone; it never opens the port.
 QString bindOverFirstPort(const PtyPair &pty)

@@ -1,33 +1,11 @@
 #include "../churn.h"
 #include "../form1fixture.h"
+#include "../recordingbackend.h"
 
 #include "serial/qtbackend.h"
 #include "widgets/colorbutton.h"
 
 #include <termios.h>
-
-namespace {
-
-// The real backend, with a record of the line levels asked for: a pseudo-terminal has no modem lines to read
-// back.
-class RecordingBackend : public QtSerialBackend
-{
-public:
-    void setDtr(bool raised) override
-    {
-        lineWrites.append({'D', raised});
-        QtSerialBackend::setDtr(raised);
-    }
-    void setRts(bool raised) override
-    {
-        lineWrites.append({'R', raised});
-        QtSerialBackend::setRts(raised);
-    }
-
-    QList<FakeBackend::LineWrite> lineWrites;
-};
-
-} // namespace
 
 // A pseudo-terminal behind a symlink, lost and put back under the same name, on the real backend.
 class TestReconnect : public QObject

@@ -54,6 +54,30 @@ inline bool isListening(quint16 port)
     return false;
 }
 
+// A TCP socket on a free port of 127.0.0.1, listening unless told not to; the kernel completes a handshake
+// with a listening socket without accept().
+struct LoopbackSocket
+{
+    explicit LoopbackSocket(bool listening = true)
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        ready = ::bind(fd, reinterpret_cast<sockaddr *>(&address), size) == 0 &&
+                ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0 &&
+                (!listening || ::listen(fd, 1) == 0);
+        port = ntohs(address.sin_port);
+    }
+    ~LoopbackSocket() { ::close(fd); }
+    LoopbackSocket(const LoopbackSocket &) = delete;
+    LoopbackSocket &operator=(const LoopbackSocket &) = delete;
+
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    quint16 port = 0;
+    bool ready = false;
+};
+
 // The port component over the network backend alone, with no host name ever resolved.
 struct RemoteFixture
 {

@@ -132,21 +132,15 @@ private slots:
 
     void rawTcpCarriesTheBytesAsTheyCome()
     {
-        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr *>(&address), size), 0);
-        ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size);
-        QCOMPARE(::listen(listener, 1), 0);
+        const LoopbackSocket listener;
+        QVERIFY(listener.ready);
         RemoteFixture f;
         // Listening on IPv4 only, reached by a name whose first address is IPv6.
-        QCOMPARE(f.open(QStringLiteral("tcp://both.invalid:%1").arg(ntohs(address.sin_port))), std::nullopt);
+        QCOMPARE(f.open(QStringLiteral("tcp://both.invalid:%1").arg(listener.port)), std::nullopt);
         QCOMPARE(f.comm.notes(),
                  QStringList{QStringLiteral(
                      "tcp: скорость, чётность, биты данных, стоповые биты, DTR и RTS здесь не действуют")});
-        const int peer = ::accept(listener, nullptr, nullptr);
+        const int peer = ::accept(listener.fd, nullptr, nullptr);
         // No telnet here: a doubled 0xFF stays doubled.
         const QByteArray sent("\xff\xff\x01\r\nabc", 8);
         QCOMPARE(::write(peer, sent.constData(), size_t(sent.size())), ssize_t(sent.size()));
@@ -154,7 +148,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((received += *f.comm.input()).size() >= sent.size(), 10000);
         QCOMPARE(received, sent);
         ::close(peer);
-        ::close(listener);
     }
 
     void failuresAreToldApart_data()
@@ -170,27 +163,19 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(SerialError, failure);
-        // Bound, and listening unless nobody should; the kernel completes the handshake without accept().
-        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr *>(&address), size), 0);
-        ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &size);
-        if (kind != QLatin1String("closed"))
-            QCOMPARE(::listen(listener, 1), 0);
+        const LoopbackSocket listener(kind != QLatin1String("closed"));
+        QVERIFY(listener.ready);
         const QString host = kind == QLatin1String("name") ? QStringLiteral("no-such-host.invalid")
                                                            : QStringLiteral("127.0.0.1");
         RemoteFixture f;
-        f.comm.setCommPort(QStringLiteral("rfc2217://%1:%2").arg(host).arg(ntohs(address.sin_port)));
+        f.comm.setCommPort(QStringLiteral("rfc2217://%1:%2").arg(host).arg(listener.port));
         QSignalSpy answered(&f.comm, &CommPort::stateChanged);
         f.comm.setPortOpen(true);
         int peer = -1;
         if (kind == QLatin1String("chatty")) {
-            pollfd waiting{listener, POLLIN, 0};
+            pollfd waiting{listener.fd, POLLIN, 0};
             QTRY_VERIFY(::poll(&waiting, 1, 0) == 1);
-            peer = ::accept(listener, nullptr, nullptr);
+            peer = ::accept(listener.fd, nullptr, nullptr);
             QCOMPARE(::write(peer, "login: ", 7), 7);
         }
         while (f.comm.opening())
@@ -198,7 +183,6 @@ private slots:
         QCOMPARE(f.comm.lastFailure(), std::optional(failure));
         if (peer >= 0)
             ::close(peer);
-        ::close(listener);
     }
 };
 
