@@ -538,10 +538,11 @@ void NetworkBackend::sendSettings()
                 });
         };
         const auto ask = [&](Setting which, auto call, unsigned value) {
-            auto *request = new Request{link, round, which};
-            const int error = call(serial, value, done, request);
-            if (error)
-                delete request;
+            // gensio owns the request from an accepted call until its answer.
+            auto request = std::make_unique<Request>(Request{link, round, which});
+            const int error = call(serial, value, done, request.get());
+            if (!error)
+                request.release();
             return error;
         };
         // Until the server has agreed COM-PORT the first request is refused, and the round is tried again.
@@ -767,13 +768,14 @@ void NetworkBackend::sendLine(Setting which, bool raised)
                     link->owner->onAnswer(0, which, error, value);
             });
         };
-        auto *request = new Request{link, which};
-        const int error =
-            which == Dtr
-                ? api().sergensio_dtr(serial, raised ? SERGENSIO_DTR_ON : SERGENSIO_DTR_OFF, done, request)
-                : api().sergensio_rts(serial, raised ? SERGENSIO_RTS_ON : SERGENSIO_RTS_OFF, done, request);
-        if (error)
-            delete request;
+        auto request = std::make_unique<Request>(Request{link, which});
+        const int error = which == Dtr
+                              ? api().sergensio_dtr(serial, raised ? SERGENSIO_DTR_ON : SERGENSIO_DTR_OFF,
+                                                    done, request.get())
+                              : api().sergensio_rts(serial, raised ? SERGENSIO_RTS_ON : SERGENSIO_RTS_OFF,
+                                                    done, request.get());
+        if (!error)
+            request.release();
     });
 }
 
