@@ -523,16 +523,18 @@ void NetworkBackend::sendSettings()
         sergensio *serial = link->serial();
         if (!serial)
             return;
+        // gensio neither answers nor frees a request the server never confirms (ser2net on a pseudo-terminal
+        // never confirms DTR or RTS): held weakly, the link goes when it is dropped all the same.
         struct Request
         {
-            std::shared_ptr<NetworkLink> link;
+            std::weak_ptr<NetworkLink> link;
             quint64 round;
             Setting which;
         };
         const auto done = [](sergensio *, int error, unsigned value, void *data) {
-            std::unique_ptr<Request> request(static_cast<Request *>(data));
-            request->link->toContext(
-                [link = request->link, round = request->round, which = request->which, error, value] {
+            const std::unique_ptr<Request> request(static_cast<Request *>(data));
+            if (const auto link = request->link.lock())
+                link->toContext([link, round = request->round, which = request->which, error, value] {
                     if (link == link->owner->m_link)
                         link->owner->onAnswer(round, which, error, value);
                 });
@@ -758,15 +760,16 @@ void NetworkBackend::sendLine(Setting which, bool raised)
             return;
         struct Request
         {
-            std::shared_ptr<NetworkLink> link;
+            std::weak_ptr<NetworkLink> link;
             Setting which;
         };
         const auto done = [](sergensio *, int error, unsigned value, void *data) {
-            std::unique_ptr<Request> request(static_cast<Request *>(data));
-            request->link->toContext([link = request->link, which = request->which, error, value] {
-                if (link == link->owner->m_link)
-                    link->owner->onAnswer(0, which, error, value);
-            });
+            const std::unique_ptr<Request> request(static_cast<Request *>(data));
+            if (const auto link = request->link.lock())
+                link->toContext([link, which = request->which, error, value] {
+                    if (link == link->owner->m_link)
+                        link->owner->onAnswer(0, which, error, value);
+                });
         };
         auto request = std::make_unique<Request>(Request{link, which});
         const int error = which == Dtr
