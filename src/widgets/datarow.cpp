@@ -63,17 +63,20 @@ bool DataRow::withinLine(const QString &text)
     const QFontMetricsF metrics(font(), this);
     if (qRound(metrics.ascent() + metrics.descent()) > fontMetrics().height())
         return false;
-    if (m_withinLine.isEmpty())
-        m_withinLine.resize(0x10000);
     for (const QChar c : text) {
-        if (m_withinLine.testBit(c.unicode()))
+        const qsizetype code = c.unicode();
+        if (code < m_withinLine.size() && m_withinLine.testBit(code))
             continue;
         if (c.isSurrogate())
             return false;
         const QRectF ink = metrics.boundingRect(c);
         if (ink.top() < -metrics.ascent() || ink.bottom() > metrics.descent())
             return false;
-        m_withinLine.setBit(c.unicode());
+        // Grown to the highest character met, in steps of 256: a table of every UTF-16 code is 8 KiB a row,
+        // zeroed and so resident even while the row is empty.
+        if (code >= m_withinLine.size())
+            m_withinLine.resize((code | 0xFF) + 1);
+        m_withinLine.setBit(code);
     }
     return true;
 }

@@ -39,6 +39,6 @@ private:
     QStyle::State m_restingPanelState;
     // The height the text is centred by, for the current text and font; -1 until measured.
     int m_textHeight = -1;
-    // The characters whose glyphs stay within the font's line, in the current font.
+    // The characters whose glyphs stay within the font's line, in the current font, up to the highest met.
     QBitArray m_withinLine;
 };
