@@ -63,6 +63,28 @@ bool DataRow::withinLine(const QString &text)
     const QFontMetricsF metrics(font(), this);
     if (qRound(metrics.ascent() + metrics.descent()) > fontMetrics().height())
         return false;
+    // Hexadecimal readings are printable ASCII through and through. A pass that only finds the lowest and
+    // highest character costs a fraction of a look-up for each, and printable ASCII as a whole is measured
+    // once for a font. Control characters stay out of it: the font has no glyph for them, and asking for one
+    // could load a second font.
+    static const QString printable = [] {
+        QString all;
+        for (char16_t code = 0x20; code < 0x7F; ++code)
+            all.append(QChar(code));
+        return all;
+    }();
+    char16_t lowest = 0xFFFF, highest = 0;
+    for (const QChar c : text) {
+        lowest = qMin(lowest, c.unicode());
+        highest = qMax(highest, c.unicode());
+    }
+    if (!text.isEmpty() && lowest >= 0x20 && highest < 0x7F && withinLineEach(metrics, printable))
+        return true;
+    return withinLineEach(metrics, text);
+}
+
+bool DataRow::withinLineEach(const QFontMetricsF &metrics, const QString &text)
+{
     for (const QChar c : text) {
         const qsizetype code = c.unicode();
         if (code < m_withinLine.size() && m_withinLine.testBit(code))

@@ -3,6 +3,7 @@
 #include "backdrop.h"
 
 #include <QBitArray>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QStyle>
 
@@ -30,6 +31,7 @@ private:
     const QPixmap &restingPanel(const QStyleOption &panel);
     int textHeight();
     bool withinLine(const QString &text);
+    bool withinLineEach(const QFontMetricsF &metrics, const QString &text);
 
     Backdrop m_backdrop{this};
     // The frame of a row at rest, over its backdrop: the style's frame costs more to draw than the text in
