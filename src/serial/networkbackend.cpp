@@ -286,10 +286,11 @@ void NetworkLink::connectNext()
     const QString address = addresses.takeFirst();
     const QString family =
         address.contains(QLatin1Char(':')) ? QStringLiteral("ipv6") : QStringLiteral("ipv4");
-    const QString spec = QStringLiteral("%1tcp,%2,%3,%4")
-                             .arg(rfc2217 ? QStringLiteral("telnet(rfc2217),") : QString(), family, address)
-                             .arg(port);
-    if (api().str_to_gensio(spec.toLatin1().constData(), loop.funcs, &NetworkLink::onEvent, this, &io) != 0) {
+    const QString stack = QStringLiteral("%1tcp,%2,%3,%4")
+                              .arg(rfc2217 ? QStringLiteral("telnet(rfc2217),") : QString(), family, address)
+                              .arg(port);
+    if (api().str_to_gensio(stack.toLatin1().constData(), loop.funcs, &NetworkLink::onEvent, this, &io) !=
+        0) {
         io = nullptr;
         self.reset();
         toContext([link] { link->connected(GE_INVAL); });
