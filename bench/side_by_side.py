@@ -325,4 +325,5 @@ def main():
         print(f"| {title} | " + " | ".join(cell(p) for p in programs) + " |")
 
 
-main()
+if __name__ == "__main__":
+    main()
