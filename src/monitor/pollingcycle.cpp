@@ -10,8 +10,11 @@
 #include "widgets/colorcode.h"
 #include "widgets/indicatorcircle.h"
 
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QTimer>
+#include <QToolTip>
+#include <algorithm>
 #include <limits>
 
 std::optional<int> parsePollingInterval(const QString &text)
@@ -68,6 +71,14 @@ PollingCycle::PollingCycle(CommPort &Comm1, DisplayMode &displayMode, QLineEdit 
         indicator->setStateNames({{ColorCode::WindowBackground, QStringLiteral("не записана")},
                                   {ColorCode::Red, QStringLiteral("записана последней")},
                                   {ColorCode::Green, QStringLiteral("пройдена")}});
+    for (int i = 0; i < 10; ++i)
+        Text1[i]->installEventFilter(this);
+    QAccessible::installActivationObserver(this);
+}
+
+PollingCycle::~PollingCycle()
+{
+    QAccessible::removeActivationObserver(this);
 }
 
 void PollingCycle::Command1_Click()
@@ -90,6 +101,9 @@ void PollingCycle::Command2_Click()
 void PollingCycle::writeRow(const QString &text)
 {
     QLineEdit *row = Text1[Row_Index];
+    // The same text again would change nothing on screen, yet reset what the operator selected in the row.
+    if (row->text() == text)
+        return;
     row->setText(text);
     // A long reading is read from its first byte: setText alone leaves the row scrolled to its last.
     row->setCursorPosition(0);
@@ -126,25 +140,54 @@ void PollingCycle::Timer1_Timer()
 
 void PollingCycle::describeRow(bool repeated)
 {
-    const QString time = clockText(m_readAt.time());
+    m_notes[Row_Index] = RowNote{m_readAt, Rx_Data.size(), m_dropped, repeated, m_displayMode.Text_Mode != 0};
+    if (QAccessible::isActive())
+        describeToScreenReaders(Row_Index);
+}
+
+QString PollingCycle::noteText(int row) const
+{
+    const auto &[readAt, bytes, dropped, repeated, textMode] = *m_notes[row];
+    const QString time = clockText(readAt.time());
     QStringList lines;
     if (!repeated)
         lines << QStringLiteral("посылка от ") + time;
-    else if (m_readAt.isValid())
+    else if (readAt.isValid())
         lines << QStringLiteral("повтор посылки от %1 — порт закрыт").arg(time);
     else
         lines << QStringLiteral("посылок ещё не было — порт закрыт");
-    lines << byteCount(Rx_Data.size()) + (m_displayMode.Text_Mode != 0
-                                              ? QStringLiteral(", текстом")
-                                              : QStringLiteral(", в шестнадцатеричном виде"));
+    lines << byteCount(bytes) +
+                 (textMode ? QStringLiteral(", текстом") : QStringLiteral(", в шестнадцатеричном виде"));
     // The system's count leaves out what its driver still holds ahead of the queue: a lower bound.
-    if (m_dropped > 0)
+    if (dropped > 0)
         lines << QStringLiteral("показаны первые %1, отброшено не меньше %2 байт")
-                     .arg(byteCount(Rx_Data.size()), grouped(m_dropped));
-    const QString note = lines.join(QLatin1Char('\n'));
-    Text1[Row_Index]->setToolTip(note);
-    Text1[Row_Index]->setAccessibleDescription(note);
-    Shape2[Row_Index]->setAccessibleDescription(note);
+                     .arg(byteCount(bytes), grouped(dropped));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void PollingCycle::describeToScreenReaders(int row)
+{
+    const QString text = noteText(row);
+    Text1[row]->setAccessibleDescription(text);
+    Shape2[row]->setAccessibleDescription(text);
+}
+
+void PollingCycle::accessibilityActiveChanged(bool active)
+{
+    for (int row = 0; active && row < 10; ++row)
+        if (m_notes[row])
+            describeToScreenReaders(row);
+}
+
+bool PollingCycle::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return false;
+    const auto row = std::find(Text1.begin(), Text1.end(), watched) - Text1.begin();
+    if (row == 10 || !m_notes[row])
+        return false;
+    QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), noteText(row), Text1[row]);
+    return true;
 }
 
 void PollingCycle::startJournal(Capture *journal)

@@ -2,6 +2,7 @@
 
 #include "localclock.h"
 
+#include <QAccessible>
 #include <QByteArray>
 #include <QDateTime>
 #include <QObject>
@@ -20,7 +21,7 @@ class QTimer;
 std::optional<int> parsePollingInterval(const QString &text);
 
 // Start, stop and the tick that writes each reading into the next of the ten rows.
-class PollingCycle : public QObject
+class PollingCycle : public QObject, public QAccessible::ActivationObserver
 {
     Q_OBJECT
 
@@ -28,6 +29,7 @@ public:
     PollingCycle(CommPort &Comm1, DisplayMode &displayMode, QLineEdit *Text2, QTimer *Timer1,
                  const std::array<QLineEdit *, 10> &Text1, const std::array<IndicatorCircle *, 10> &Shape2,
                  QObject *parent = nullptr);
+    ~PollingCycle() override;
 
     void Command1_Click();
     void Command2_Click();
@@ -41,9 +43,24 @@ public:
     // Stamps each reading for the rows' tooltips and the journal.
     std::function<QDateTime()> clock = LocalClock();
 
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void accessibilityActiveChanged(bool active) override;
+
 private:
+    // What a row's tooltip tells of the reading it was last written with.
+    struct RowNote
+    {
+        QDateTime readAt;
+        qsizetype bytes = 0;
+        qsizetype dropped = 0;
+        bool repeated = false;
+        bool textMode = false;
+    };
+
     void writeRow(const QString &text);
     void describeRow(bool repeated);
+    QString noteText(int row) const;
+    void describeToScreenReaders(int row);
     void keepInJournal(bool repeated);
 
     CommPort &Comm1;
@@ -52,6 +69,9 @@ private:
     QTimer *Timer1;
     std::array<QLineEdit *, 10> Text1;
     std::array<IndicatorCircle *, 10> Shape2;
+    // Words are made only when asked for: building and setting them at every tick cost as much as the rest
+    // of an empty tick.
+    std::array<std::optional<RowNote>, 10> m_notes;
     QDateTime m_readAt;
     qsizetype m_dropped = 0;
     Capture *m_journal = nullptr; // outlives the cycle
