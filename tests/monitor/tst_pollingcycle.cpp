@@ -162,6 +162,25 @@ private slots:
         QCOMPARE(row(f, 1), QStringLiteral("old"));
     }
 
+    void aSelectionSurvivesTheSameReadingAgain()
+    {
+        MonitorFixture f;
+        loadAndStart(f);
+        f.window.show();
+        tick(f, "OK");
+        auto *first = f.find<QLineEdit>(elementName("Text1", 0));
+        QTest::mouseClick(first, Qt::LeftButton);
+        QTest::keyClick(first, Qt::Key_Home);
+        QTest::keyClick(first, Qt::Key_End, Qt::ShiftModifier);
+        for (int i = 0; i < 10; ++i)
+            tick(f, "OK");
+        QCOMPARE(first->selectedText(), QStringLiteral(" 4F 4B"));
+        for (int i = 0; i < 10; ++i)
+            tick(f, "NO");
+        QCOMPARE(first->text(), QStringLiteral(" 4E 4F"));
+        QCOMPARE(first->selectedText(), QString());
+    }
+
     void aClosedPortWritesThePreviousReadingAgain()
     {
         MonitorFixture f;
