@@ -7,6 +7,12 @@
 
 IndicatorCircle::IndicatorCircle(quint32 backColor, QWidget *parent) : QWidget(parent), m_backColor(backColor)
 {
+    QAccessible::installActivationObserver(this);
+}
+
+IndicatorCircle::~IndicatorCircle()
+{
+    QAccessible::removeActivationObserver(this);
 }
 
 void IndicatorCircle::setBackColor(quint32 code)
@@ -14,7 +20,10 @@ void IndicatorCircle::setBackColor(quint32 code)
     if (code == m_backColor)
         return;
     m_backColor = code;
-    setAccessibleName(m_stateNames.value(code));
+    // Telling the name costs a tick as much as repainting the circle; a screen reader that starts later is
+    // told then.
+    if (QAccessible::isActive())
+        setAccessibleName(m_stateNames.value(code));
     update();
 }
 
@@ -22,6 +31,12 @@ void IndicatorCircle::setStateNames(const QHash<quint32, QString> &names)
 {
     m_stateNames = names;
     setAccessibleName(m_stateNames.value(m_backColor));
+}
+
+void IndicatorCircle::accessibilityActiveChanged(bool active)
+{
+    if (active)
+        setAccessibleName(m_stateNames.value(m_backColor));
 }
 
 bool IndicatorCircle::event(QEvent *event)

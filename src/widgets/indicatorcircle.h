@@ -2,23 +2,26 @@
 
 #include "backdrop.h"
 
+#include <QAccessible>
 #include <QHash>
 #include <QPixmap>
 #include <QWidget>
 
 // A filled circle whose colour is the whole message: port open, or which row was written.
-class IndicatorCircle : public QWidget
+class IndicatorCircle : public QWidget, public QAccessible::ActivationObserver
 {
     Q_OBJECT
 
 public:
     explicit IndicatorCircle(quint32 backColor, QWidget *parent = nullptr);
+    ~IndicatorCircle() override;
 
     quint32 backColor() const { return m_backColor; }
     void setBackColor(quint32 code);
     // What each colour means, in words, for screen readers; the accessible name follows every change of
-    // colour.
+    // colour while one listens.
     void setStateNames(const QHash<quint32, QString> &names);
+    void accessibilityActiveChanged(bool active) override;
 
 protected:
     bool event(QEvent *event) override;
