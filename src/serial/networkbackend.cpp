@@ -118,11 +118,16 @@ public:
     // Runs the work on the loop's thread, in the order posted.
     void post(std::function<void()> work)
     {
+        bool idle = false;
         {
             const std::lock_guard lock(m_mutex);
             m_posted.push_back(std::move(work));
+            idle = !std::exchange(m_scheduled, true);
         }
-        api().gensio_os_funcs_run(funcs, m_runner); // already scheduled is as good
+        // gensio declines to free a runner still waiting to run, and never runs it once the loop has ended:
+        // the runner is asked for only when idle, so that the loop knows when it may end.
+        if (idle)
+            api().gensio_os_funcs_run(funcs, m_runner);
     }
 
     gensio_os_funcs *funcs = nullptr;
@@ -148,14 +153,21 @@ private:
             m_ready = true;
         }
         m_started.notify_one();
-        // A loop that is stopping waits a while for its gensios to close; only then does it wake by itself.
+        // A loop that is stopping waits a while for its gensios to close, and for its runner to have run;
+        // only then does it wake by itself.
         int ticksLeft = 20;
-        while (!m_stopping || (liveGensios > 0 && ticksLeft-- > 0)) {
+        while (!m_stopping || isScheduled() || (liveGensios > 0 && ticksLeft-- > 0)) {
             gensio_time tick{0, 100'000'000};
             api().gensio_os_funcs_wait_intr_sigmask(funcs, m_waiter, 1, m_stopping ? &tick : nullptr,
                                                     procData);
         }
         api().gensio_os_proc_cleanup(procData);
+    }
+
+    bool isScheduled()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_scheduled;
     }
 
     static void runPosted(gensio_runner *, void *data)
@@ -165,8 +177,10 @@ private:
             std::function<void()> work;
             {
                 const std::lock_guard lock(self->m_mutex);
-                if (self->m_posted.empty())
+                if (self->m_posted.empty()) {
+                    self->m_scheduled = false;
                     break;
+                }
                 work = std::move(self->m_posted.front());
                 self->m_posted.pop_front();
             }
@@ -184,6 +198,7 @@ private:
     std::condition_variable m_started;
     bool m_ready = false;
     std::deque<std::function<void()>> m_posted;
+    bool m_scheduled = false; // the runner is asked to run and has not yet found the queue empty
     std::atomic<bool> m_stopping = false;
 };
 
