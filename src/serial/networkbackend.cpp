@@ -3,12 +3,14 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <csignal>
 #include <deque>
 #include <limits>
 #include <mutex>
 #include <netdb.h>
+#include <optional>
 #include <sys/socket.h>
 #include <thread>
 
@@ -22,6 +24,10 @@ namespace {
 constexpr qsizetype ReadAhead = 64 * 1024;
 // RFC 2217 needs the COM-PORT option agreed first; until then gensio refuses setting requests.
 constexpr int AgreeRetryMs = 100;
+// Closing a connection only shuts its socket, which takes milliseconds even under the sanitizers on a loaded
+// machine. The bound is for a close that never completes: the loop ends as the program exits, which must not
+// wait on it for long.
+constexpr std::chrono::seconds CloseBound{5};
 
 QStringList systemResolver(const QString &host)
 {
@@ -153,10 +159,17 @@ private:
             m_ready = true;
         }
         m_started.notify_one();
-        // A loop that is stopping waits a while for its gensios to close, and for its runner to have run;
-        // only then does it wake by itself.
-        int ticksLeft = 20;
-        while (!m_stopping || isScheduled() || (liveGensios > 0 && ticksLeft-- > 0)) {
+        // A loop that is stopping waits for its gensios to close and for its runner to have run, waking by
+        // itself to look.
+        std::optional<std::chrono::steady_clock::time_point> giveUp;
+        for (;;) {
+            if (m_stopping) {
+                const auto now = std::chrono::steady_clock::now();
+                if (!giveUp)
+                    giveUp = now + CloseBound;
+                if (!isScheduled() && (liveGensios == 0 || now >= *giveUp))
+                    break;
+            }
             gensio_time tick{0, 100'000'000};
             api().gensio_os_funcs_wait_intr_sigmask(funcs, m_waiter, 1, m_stopping ? &tick : nullptr,
                                                     procData);
