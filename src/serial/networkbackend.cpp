@@ -3,12 +3,14 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <csignal>
 #include <deque>
 #include <limits>
 #include <mutex>
 #include <netdb.h>
+#include <optional>
 #include <sys/socket.h>
 #include <thread>
 
@@ -22,6 +24,10 @@ namespace {
 constexpr qsizetype ReadAhead = 64 * 1024;
 // RFC 2217 needs the COM-PORT option agreed first; until then gensio refuses setting requests.
 constexpr int AgreeRetryMs = 100;
+// Closing a connection only shuts its socket, which takes milliseconds even under the sanitizers on a loaded
+// machine. The bound is for a close that never completes: the loop ends as the program exits, which must not
+// wait on it for long.
+constexpr std::chrono::seconds CloseBound{5};
 
 QStringList systemResolver(const QString &host)
 {
@@ -118,11 +124,16 @@ public:
     // Runs the work on the loop's thread, in the order posted.
     void post(std::function<void()> work)
     {
+        bool idle = false;
         {
             const std::lock_guard lock(m_mutex);
             m_posted.push_back(std::move(work));
+            idle = !std::exchange(m_scheduled, true);
         }
-        api().gensio_os_funcs_run(funcs, m_runner); // already scheduled is as good
+        // gensio declines to free a runner still waiting to run, and never runs it once the loop has ended:
+        // the runner is asked for only when idle, so that the loop knows when it may end.
+        if (idle)
+            api().gensio_os_funcs_run(funcs, m_runner);
     }
 
     gensio_os_funcs *funcs = nullptr;
@@ -148,14 +159,28 @@ private:
             m_ready = true;
         }
         m_started.notify_one();
-        // A loop that is stopping waits a while for its gensios to close; only then does it wake by itself.
-        int ticksLeft = 20;
-        while (!m_stopping || (liveGensios > 0 && ticksLeft-- > 0)) {
+        // A loop that is stopping waits for its gensios to close and for its runner to have run, waking by
+        // itself to look.
+        std::optional<std::chrono::steady_clock::time_point> giveUp;
+        for (;;) {
+            if (m_stopping) {
+                const auto now = std::chrono::steady_clock::now();
+                if (!giveUp)
+                    giveUp = now + CloseBound;
+                if (!isScheduled() && (liveGensios == 0 || now >= *giveUp))
+                    break;
+            }
             gensio_time tick{0, 100'000'000};
             api().gensio_os_funcs_wait_intr_sigmask(funcs, m_waiter, 1, m_stopping ? &tick : nullptr,
                                                     procData);
         }
         api().gensio_os_proc_cleanup(procData);
+    }
+
+    bool isScheduled()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_scheduled;
     }
 
     static void runPosted(gensio_runner *, void *data)
@@ -165,8 +190,10 @@ private:
             std::function<void()> work;
             {
                 const std::lock_guard lock(self->m_mutex);
-                if (self->m_posted.empty())
+                if (self->m_posted.empty()) {
+                    self->m_scheduled = false;
                     break;
+                }
                 work = std::move(self->m_posted.front());
                 self->m_posted.pop_front();
             }
@@ -184,6 +211,7 @@ private:
     std::condition_variable m_started;
     bool m_ready = false;
     std::deque<std::function<void()>> m_posted;
+    bool m_scheduled = false; // the runner is asked to run and has not yet found the queue empty
     std::atomic<bool> m_stopping = false;
 };
 
