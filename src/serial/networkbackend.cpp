@@ -552,29 +552,8 @@ void NetworkBackend::sendSettings()
         sergensio *serial = link->serial();
         if (!serial)
             return;
-        // gensio neither answers nor frees a request the server never confirms (ser2net on a pseudo-terminal
-        // never confirms DTR or RTS): held weakly, the link goes when it is dropped all the same.
-        struct Request
-        {
-            std::weak_ptr<NetworkLink> link;
-            quint64 round;
-            Setting which;
-        };
-        const auto done = [](sergensio *, int error, unsigned value, void *data) {
-            const std::unique_ptr<Request> request(static_cast<Request *>(data));
-            if (const auto link = request->link.lock())
-                link->toContext([link, round = request->round, which = request->which, error, value] {
-                    if (link == link->owner->m_link)
-                        link->owner->onAnswer(round, which, error, value);
-                });
-        };
-        const auto ask = [&](Setting which, auto call, unsigned value) {
-            // gensio owns the request from an accepted call until its answer.
-            auto request = std::make_unique<Request>(Request{link, round, which});
-            const int error = call(serial, value, done, request.get());
-            if (!error)
-                request.release();
-            return error;
+        const auto ask = [&](Setting which, Ask call, unsigned value) {
+            return NetworkBackend::ask(link, round, which, call, value);
         };
         // Until the server has agreed COM-PORT the first request is refused, and the round is tried again.
         if (ask(Baud, api().sergensio_baud, unsigned(asked.baudRate)) == GE_NOTSUP) {
@@ -787,28 +766,38 @@ void NetworkBackend::sendLine(Setting which, bool raised)
         sergensio *serial = link->serial();
         if (!serial)
             return;
-        struct Request
-        {
-            std::weak_ptr<NetworkLink> link;
-            Setting which;
-        };
-        const auto done = [](sergensio *, int error, unsigned value, void *data) {
-            const std::unique_ptr<Request> request(static_cast<Request *>(data));
-            if (const auto link = request->link.lock())
-                link->toContext([link, which = request->which, error, value] {
-                    if (link == link->owner->m_link)
-                        link->owner->onAnswer(0, which, error, value);
-                });
-        };
-        auto request = std::make_unique<Request>(Request{link, which});
-        const int error = which == Dtr
-                              ? api().sergensio_dtr(serial, raised ? SERGENSIO_DTR_ON : SERGENSIO_DTR_OFF,
-                                                    done, request.get())
-                              : api().sergensio_rts(serial, raised ? SERGENSIO_RTS_ON : SERGENSIO_RTS_OFF,
-                                                    done, request.get());
-        if (!error)
-            request.release();
+        if (which == Dtr)
+            ask(link, 0, Dtr, api().sergensio_dtr, raised ? SERGENSIO_DTR_ON : SERGENSIO_DTR_OFF);
+        else
+            ask(link, 0, Rts, api().sergensio_rts, raised ? SERGENSIO_RTS_ON : SERGENSIO_RTS_OFF);
     });
+}
+
+int NetworkBackend::ask(const std::shared_ptr<NetworkLink> &link, quint64 round, Setting which, Ask call,
+                        unsigned value)
+{
+    // gensio neither answers nor frees a request the server never confirms (ser2net on a pseudo-terminal
+    // never confirms DTR or RTS): held weakly, the link goes when it is dropped all the same.
+    struct Request
+    {
+        std::weak_ptr<NetworkLink> link;
+        quint64 round;
+        Setting which;
+    };
+    const auto done = [](sergensio *, int error, unsigned answer, void *data) {
+        const std::unique_ptr<Request> request(static_cast<Request *>(data));
+        if (const auto link = request->link.lock())
+            link->toContext([link, round = request->round, which = request->which, error, answer] {
+                if (link == link->owner->m_link)
+                    link->owner->onAnswer(round, which, error, answer);
+            });
+    };
+    // gensio owns the request from an accepted call until its answer.
+    auto request = std::make_unique<Request>(Request{link, round, which});
+    const int error = call(link->serial(), value, done, request.get());
+    if (!error)
+        request.release();
+    return error;
 }
 
 QByteArray NetworkBackend::readAvailable()

@@ -9,6 +9,7 @@
 class GensioLoop;
 struct NetworkLink;
 struct NetworkMailbox;
+struct sergensio;
 
 // A port that another machine serves, "rfc2217://HOST:PORT" or "tcp://HOST:PORT", through gensio: its event
 // loop runs on a thread of its own and hands every event to this object's thread by queued calls.
@@ -66,6 +67,10 @@ private:
     void startAgreeing();
     void sendSettings();
     void sendLine(Setting which, bool raised);
+    // gensio's setting and line requests share one shape: the value, then where the answer goes.
+    using Ask = int (*)(sergensio *, unsigned, void (*)(sergensio *, int, unsigned, void *), void *);
+    static int ask(const std::shared_ptr<NetworkLink> &link, quint64 round, Setting which, Ask call,
+                   unsigned value);
     void fail(SerialError failure);
     void onConnected(int error);
     void onNotAgreed();
