@@ -1,8 +1,9 @@
 // The capture under a flood and at 115200 baud: every byte in order (cmp), memory, answers, CPU.
 //   bench_capture [FLOOD_SECONDS=10] [RATE_SECONDS=30]   (pseudo-terminals only; no port is opened)
+#include "../tests/controls.h"
 #include "../tests/ptypair.h"
 #include "app/form1.h"
-#include "serial/qtbackend.h"
+#include "port/qtbackend.h"
 
 #include <QApplication>
 #include <QDir>
@@ -111,6 +112,7 @@ Run runWindow(QApplication &app, const QString &path, const QString &sentPath, i
     Form1 window({std::make_unique<QtSerialBackend>(), systemDateSource(), [](QWidget *, const QString &) {},
                   std::move(capture)});
     window.Form_Load(pty.slavePath);
+    letTheOpenAnswer();
     if (window.Comm1().portOpen() != true || window.Comm1().device() != pty.slavePath)
         qFatal("the pseudo-terminal did not open");
     window.show();

@@ -2,7 +2,7 @@
 #include "../tests/form1fixture.h"
 
 #include "monitor/hexrender.h"
-#include "serial/qtbackend.h"
+#include "port/qtbackend.h"
 
 #include <QApplication>
 

@@ -1,7 +1,8 @@
+#include "../tests/controls.h"
 #include "../tests/processcounts.h"
 #include "../tests/ptypair.h"
 #include "app/form1.h"
-#include "serial/qtbackend.h"
+#include "port/qtbackend.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -95,6 +96,7 @@ int main(int argc, char *argv[])
         qFatal("the port is %s, not the pseudo-terminal %s", qPrintable(window.Comm1().device()),
                qPrintable(pty.slavePath));
     window.Form_Load();
+    letTheOpenAnswer();
     if (window.Comm1().portOpen() != true)
         qFatal("%s did not open", qPrintable(pty.slavePath));
     window.show();

@@ -50,6 +50,7 @@ void run(bool textMode, qsizetype size, bool paintEachTick, int iterations)
 {
     Form1Fixture window;
     window.form->Form_Load();
+    letTheOpenAnswer();
     if (textMode)
         window.form->displayMode().Command5_Click();
     window.form->show();

@@ -2,14 +2,16 @@
 #include "app/form1.h"
 #include "app/messagebox.h"
 #include "app/shutdownsignals.h"
-#include "serial/demodevice.h"
-#include "serial/networkbackend.h"
-#include "serial/qtbackend.h"
-#include "serial/routingbackend.h"
+#include "port/demodevice.h"
+#include "port/namelookup.h"
+#include "port/qtbackend.h"
+#include "port/remotebackend.h"
+#include "port/routingbackend.h"
 #include "widgets/desktopstyle.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <malloc.h>
 
 int main(int argc, char *argv[])
@@ -89,20 +91,31 @@ int main(int argc, char *argv[])
     if (pinned.isValid())
         dates.today = [pinned] { return pinned; };
 
-    auto backend = std::make_unique<RoutingBackend>(std::make_unique<QtSerialBackend>(),
-                                                    std::make_unique<NetworkBackend>());
-    Form1 Form1({std::move(backend), std::move(dates), showModalMessage,
-                 std::move(std::get<std::unique_ptr<Capture>>(opened)),
-                 std::move(std::get<std::unique_ptr<Capture>>(journal))});
-    Form1.Form_Load(port);
-    // Early enough: a port can be found lost only once the event loop runs.
-    Form1.portSettings().portReturn().setEnabled(options.reconnect);
-    Form1.show();
-    // Logout, shutdown and Ctrl+C close the window as its close button does; exit also ends the nested loop
-    // of an open message box.
-    ShutdownSignals shutdownSignals([&Form1] {
-        Form1.close();
-        QApplication::exit(0);
-    });
-    return app.exec();
+    QtNameLookup lookup;
+    int status = 0;
+    {
+        auto backend = std::make_unique<RoutingBackend>(std::make_unique<QtSerialBackend>(),
+                                                        std::make_unique<RemoteBackend>(&lookup));
+        Form1 Form1({std::move(backend), std::move(dates), showModalMessage,
+                     std::move(std::get<std::unique_ptr<Capture>>(opened)),
+                     std::move(std::get<std::unique_ptr<Capture>>(journal))});
+        Form1.Form_Load(port);
+        // Early enough: a port can be found lost only once the event loop runs.
+        Form1.Comm1().setReconnect(options.reconnect);
+        Form1.show();
+        // Logout, shutdown and Ctrl+C close the window as its close button does; exit also ends the nested
+        // loop of an open message box.
+        ShutdownSignals shutdownSignals([&Form1] {
+            Form1.close();
+            QApplication::exit(0);
+        });
+        status = app.exec();
+    }
+    // The window is gone and all it wrote is out. Qt would wait for a name lookup still under way as the
+    // application ends, for as long as the system's resolver takes: nothing is left to wait for.
+    if (lookup.underWay()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls.h"
 #include "processcounts.h"
 #include "ptypair.h"
 
@@ -45,7 +46,7 @@ inline int liveObjects(Form1 &window, const QObject *backend)
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return int(window.findChildren<QObject *>().size() + backend->findChildren<QObject *>().size() +
-               window.portSettings().portReturn().findChildren<QObject *>().size());
+               window.Comm1().findChildren<QObject *>().size());
 }
 
 // A pseudo-terminal reached through a fixed symlink that can be pointed at a fresh one, as /dev/serial/by-id/
@@ -108,6 +109,7 @@ public:
         if (stopBits->currentIndex() != other || !c.Timer2->isActive())
             return false;
         m_window.portSettings().Timer2_Timer();
+        letTheOpenAnswer();
         return !c.Timer2->isActive() && m_window.Comm1().portOpen() == true && portLampIs(ColorCode::Green);
     }
 

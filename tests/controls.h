@@ -3,6 +3,7 @@
 #include "widgets/elementname.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QTest>
 
 // A control of a window by its object name; a test that names a missing control stops at once.
@@ -22,4 +23,10 @@ inline void pickItem(const QObject &window, int list, const QString &item)
     QVERIFY2(index >= 0, qPrintable(item));
     box->setCurrentIndex(index);
     emit box->activated(index);
+}
+
+// Every open answers on a later turn of the event loop; the fake port's on the next one.
+inline void letTheOpenAnswer()
+{
+    QCoreApplication::sendPostedEvents();
 }

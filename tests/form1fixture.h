@@ -3,7 +3,7 @@
 #include "controls.h"
 
 #include "app/form1.h"
-#include "serial/fakebackend.h"
+#include "port/fakebackend.h"
 
 #include <QComboBox>
 #include <QTemporaryDir>
@@ -32,7 +32,7 @@ struct Form1Fixture
                               if (whileMessageShown)
                                   whileMessageShown();
                           }});
-        form->portSettings().portReturn().setDeviceRoot(deviceRoot.path());
+        form->Comm1().setDeviceRoot(deviceRoot.path());
     }
 
     static DateSource pinnedDates()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "serial/fakebackend.h"
-#include "serial/qtbackend.h"
+#include "port/fakebackend.h"
+#include "port/qtbackend.h"
 
 // The real backend, with a record of the line levels the window asks for and of the bytes it reads: a
 // pseudo-terminal has no modem lines to read back.

@@ -1,6 +1,6 @@
 #include "commandline.h"
 
-#include "serial/linesettings.h"
+#include "port/portaddress.h"
 
 #include <QCommandLineParser>
 
@@ -126,7 +126,7 @@ std::variant<CommandLineOptions, CommandLineExit> parseCommandLine(const QString
         if (result.demo)
             return usageError(QStringLiteral("--demo и ПОРТ вместе не указываются"));
         result.port = positional.first();
-        if (!portDeviceName(result.port))
+        if (!PortAddress::parse(result.port))
             return usageError(QStringLiteral("недопустимый порт «%1»").arg(result.port));
     }
     return result;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/capture.h"
+#include "port/capture.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "form1.h"
 
 #include "infopanel.h"
-#include "serial/serialdevices.h"
+#include "portboxhelp.h"
 #include "widgets/clicksignal.h"
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"

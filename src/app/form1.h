@@ -3,10 +3,10 @@
 #include "layout.h"
 #include "monitor/displaymode.h"
 #include "monitor/pollingcycle.h"
-#include "serial/capture.h"
-#include "serial/commport.h"
-#include "serial/outputsignals.h"
-#include "serial/portsettings.h"
+#include "outputsignals.h"
+#include "port/capture.h"
+#include "port/commport.h"
+#include "portsettings.h"
 #include "titledate.h"
 
 #include <QMainWindow>

@@ -2,7 +2,7 @@
 
 #include "dibimage.h"
 
-#include "serial/settingslists.h"
+#include "port/settingslists.h"
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
 #include "widgets/datarow.h"

@@ -3,10 +3,10 @@
 #include "cp1251.h"
 #include "displaymode.h"
 #include "journalline.h"
-#include "serial/capture.h"
-#include "serial/commport.h"
-#include "serial/linesettings.h"
-#include "serial/portsettings.h"
+#include "port/capture.h"
+#include "port/commport.h"
+#include "port/linesettings.h"
+#include "port/portstatetext.h"
 #include "widgets/colorcode.h"
 #include "widgets/indicatorcircle.h"
 
@@ -197,9 +197,21 @@ void PollingCycle::startJournal(Capture *journal)
         return;
     if (m_journal->startedEmpty())
         m_journal->append(journalHeader());
+    // The line tells the port as the open left it, so it waits for the open's answer.
+    m_startLineDue = true;
+    connect(&Comm1, &CommPort::stateChanged, this, &PollingCycle::writeStartLine);
+    writeStartLine();
+}
+
+void PollingCycle::writeStartLine()
+{
+    if (!m_startLineDue || Comm1.state() == CommPort::State::Opening)
+        return;
+    m_startLineDue = false;
+    disconnect(&Comm1, &CommPort::stateChanged, this, &PollingCycle::writeStartLine);
     const bool open = Comm1.portOpen() == true;
     QString note = QStringLiteral("запуск: ") +
-                   portStateText(open, Comm1.device(), Comm1.settings(), Comm1.lastFailure());
+                   portStateText(open, Comm1.device(), Comm1.settingsInForce(), Comm1.lastFailure());
     if (!open)
         note += QStringLiteral("; настройки ") + lineSettingsText(Comm1.settings());
     m_journal->append(journalNoteLine(clock(), note));
@@ -218,7 +230,8 @@ void PollingCycle::keepInJournal(bool repeated)
         if (Rx_Data.isEmpty())
             return;
     }
-    if (!m_journal || !m_journal->running())
+    // Only repeats of a port not yet open come before the start line.
+    if (!m_journal || !m_journal->running() || m_startLineDue)
         return;
     m_journal->append(journalLine({repeated ? clock() : m_readAt, Rx_Data, m_dropped, repeated}));
     // Handed over at once, so that a reader following the file sees each reading as its row does.

@@ -61,6 +61,7 @@ private:
     void describeRow(bool repeated);
     QString noteText(int row) const;
     void describeToScreenReaders(int row);
+    void writeStartLine();
     void keepInJournal(bool repeated);
 
     CommPort &Comm1;
@@ -75,5 +76,6 @@ private:
     QDateTime m_readAt;
     qsizetype m_dropped = 0;
     Capture *m_journal = nullptr; // outlives the cycle
+    bool m_startLineDue = false;
     bool m_repeating = false;
 };

@@ -127,6 +127,7 @@ private slots:
             QSKIP("the virtual X display did not start");
         Form1Fixture f;
         f.form->Form_Load();
+        letTheOpenAnswer();
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         f.form->pollingCycle().clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(9, 30, 15, 250)); };

@@ -2,7 +2,7 @@
 #include "../form1fixture.h"
 
 #include "monitor/hexrender.h"
-#include "serial/qtbackend.h"
+#include "port/qtbackend.h"
 
 // Hundreds of picks and pulled cables on the real backend leave no descriptor, lock file or object behind.
 class TestChurn : public QObject

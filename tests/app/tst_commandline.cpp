@@ -138,6 +138,7 @@ private slots:
     {
         Form1Fixture f;
         f.form->Form_Load(QStringLiteral("2"));
+        letTheOpenAnswer();
 
         QCOMPARE(f.find<QComboBox>("Combo1(0)")->currentText(), QStringLiteral("2"));
         QCOMPARE(f.port->openCalls.size(), 1);
@@ -146,6 +147,7 @@ private slots:
 
         f.pick(1, QStringLiteral("19200"));
         f.form->portSettings().Timer2_Timer();
+        letTheOpenAnswer();
         QCOMPARE(f.port->openCalls.last().device, QStringLiteral("/dev/ttyS1"));
     }
 
@@ -153,6 +155,7 @@ private slots:
     {
         Form1Fixture f;
         f.form->Form_Load(QStringLiteral("/dev/../dev/ttyS0"));
+        letTheOpenAnswer();
 
         QVERIFY(f.port->openCalls.isEmpty());
         QCOMPARE(f.find<IndicatorCircle>("Shape1")->backColor(), ColorCode::Red);

@@ -73,6 +73,7 @@ private slots:
         const PaletteWhileTesting dark(darkPalette());
         Form1Fixture f;
         f.form->Form_Load();
+        letTheOpenAnswer();
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         QWidget *text = f.find<QWidget>(control);

@@ -1,6 +1,6 @@
 #include "../form1fixture.h"
-#include "serial/demodevice.h"
-#include "serial/qtbackend.h"
+#include "port/demodevice.h"
+#include "port/qtbackend.h"
 #include "widgets/colorcode.h"
 #include "widgets/indicatorcircle.h"
 
@@ -25,6 +25,7 @@ private slots:
         Form1 form({std::make_unique<QtSerialBackend>(), Form1Fixture::pinnedDates(),
                     [&](QWidget *, const QString &text) { messages << text; }});
         form.Form_Load(device.path());
+        letTheOpenAnswer();
         auto *shape1 = form.findChild<IndicatorCircle *>(QStringLiteral("Shape1"));
         QCOMPARE(form.findChild<QComboBox *>(QStringLiteral("Combo1(0)"))->currentText(), device.path());
         QCOMPARE(shape1->backColor(), ColorCode::Green);

@@ -186,6 +186,7 @@ private slots:
     {
         Form1Fixture f;
         f.form->Form_Load();
+        letTheOpenAnswer();
         f.form->show();
         QApplication::setActiveWindow(f.form.get());
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
@@ -242,6 +243,7 @@ private slots:
             f.port->busyDevices << QStringLiteral("/dev/ttyS0");
         f.port->stateUnreadable = portState == QLatin1String("unreadable");
         f.form->Form_Load();
+        letTheOpenAnswer();
 
         QCOMPARE(f.find<IndicatorCircle>("Shape1")->backColor(), indicator);
         QCOMPARE(f.port->openCalls.size(), 1);
@@ -274,6 +276,7 @@ private slots:
         Form1Fixture monthFails(
             {[] { return QDate(2026, 3, 1); }, fail, [](int) { return QStringLiteral("Sun"); }});
         monthFails.form->Form_Load();
+        letTheOpenAnswer();
         QVERIFY(monthFails.form->Month_Genitive.isEmpty());
         QCOMPARE(monthFails.form->windowTitle(), titleCaption(QDate(2026, 3, 1), QString(), "Sun"));
         QVERIFY(!monthFails.find<QPlainTextEdit>("Text39")->toPlainText().isEmpty());
@@ -281,6 +284,7 @@ private slots:
         Form1Fixture captionFails(
             {[] { return QDate(2026, 3, 1); }, [](int) { return QStringLiteral("Март"); }, fail});
         captionFails.form->Form_Load();
+        letTheOpenAnswer();
         QCOMPARE(captionFails.form->Month_Genitive, QStringLiteral("Марта"));
         QCOMPARE(captionFails.form->windowTitle(), QStringLiteral("Kalvane v1.0"));
         QVERIFY(!captionFails.find<QPlainTextEdit>("Text38")->toPlainText().isEmpty());
@@ -300,6 +304,7 @@ private slots:
         if (!portPresent)
             f.port->devices.clear();
         f.form->Form_Load();
+        letTheOpenAnswer();
         f.form->show();
         QVERIFY(f.form->close());
         QCOMPARE(f.port->opened, false);
@@ -322,6 +327,7 @@ private slots:
         QFETCH(bool, staysShown);
         Form1Fixture f;
         f.form->Form_Load();
+        letTheOpenAnswer();
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         auto *panel = f.find<QWidget>("Frame4");

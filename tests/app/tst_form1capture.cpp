@@ -1,7 +1,7 @@
 #include "../form1fixture.h"
 #include "../ptypair.h"
 
-#include "serial/qtbackend.h"
+#include "port/qtbackend.h"
 #include "widgets/indicatorcircle.h"
 
 #include <QFile>
@@ -102,6 +102,7 @@ private slots:
         FakeBackend *port = fake.get();
         auto form = captureWindow(std::move(fake), QStringLiteral("/dev/full"));
         form->Form_Load();
+        letTheOpenAnswer();
         auto *shape1 = findControl<IndicatorCircle>(*form, QStringLiteral("Shape1"));
         QTest::mouseClick(findControl<QPushButton>(*form, QStringLiteral("Command1")), Qt::LeftButton);
 
@@ -126,6 +127,7 @@ private slots:
         FakeBackend *port = fake.get();
         auto form = captureWindow(std::move(fake), path, std::move(journal));
         form->Form_Load();
+        letTheOpenAnswer();
         auto *shape1 = findControl<IndicatorCircle>(*form, QStringLiteral("Shape1"));
         QTRY_VERIFY(shape1->toolTip().contains(QStringLiteral("Запись журнала в «/dev/full» остановлена")));
         QVERIFY(shape1->toolTip().contains(QStringLiteral("на устройстве нет места")));

@@ -61,6 +61,7 @@ private slots:
         QFETCH(QString, name);
         Form1Fixture f;
         f.form->Form_Load();
+        letTheOpenAnswer();
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         auto *control = f.find<QWidget>(name);
@@ -116,6 +117,7 @@ private slots:
         QFETCH(QString, partner);
         Form1Fixture f;
         f.form->Form_Load();
+        letTheOpenAnswer();
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         auto *button = f.find<ColorButton>(name);

@@ -66,6 +66,7 @@ private slots:
         if (refusal)
             f.port->openErrors.insert(QStringLiteral("/dev/ttyS0"), *refusal);
         f.form->Form_Load();
+        letTheOpenAnswer();
         if (unplugged)
             f.port->unplug();
         auto *Shape1 = f.find<IndicatorCircle>(QStringLiteral("Shape1"));
@@ -80,6 +81,7 @@ private slots:
     {
         Form1Fixture f;
         f.form->Form_Load();
+        letTheOpenAnswer();
         QDateTime now(QDate(2026, 12, 8), QTime(10, 0));
         f.form->pollingCycle().clock = [&] { return now = now.addMSecs(1500); };
         auto row = [&](int i) { return f.find<QLineEdit>(elementName("Text1", i)); };
@@ -116,6 +118,7 @@ private slots:
         Form1Fixture f;
         f.port->devices.clear();
         f.form->Form_Load();
+        letTheOpenAnswer();
         f.form->pollingCycle().Timer1_Timer();
         QCOMPARE(hoverText(f.find<QLineEdit>(QStringLiteral("Text1(0)"))),
                  QStringLiteral("посылок ещё не было — порт закрыт\n0 байт, в шестнадцатеричном виде"));
@@ -125,6 +128,7 @@ private slots:
     {
         Form1Fixture f;
         f.form->Form_Load();
+        letTheOpenAnswer();
         f.form->pollingCycle().clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59, 999)); };
         f.port->feed(QByteArray(CommPort::ReceiveCapacity + 4464, 'x'));
         f.form->pollingCycle().Timer1_Timer();

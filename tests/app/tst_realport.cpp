@@ -2,7 +2,7 @@
 #include "../ptypair.h"
 #include "../recordingbackend.h"
 
-#include "serial/qtbackend.h"
+#include "port/qtbackend.h"
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
 #include "widgets/indicatorcircle.h"
@@ -68,6 +68,7 @@ private slots:
             Form1Services{std::move(recording), Form1Fixture::pinnedDates(),
                           [this](QWidget *, const QString &text) { messages << text; }});
         form->Form_Load();
+        letTheOpenAnswer();
     }
 
     void cleanup()
@@ -95,6 +96,7 @@ private slots:
         QCOMPARE(form->Comm1().portOpen(), std::optional(false));
         backend->lineWrites.clear();
         form->portSettings().Timer2_Timer();
+        letTheOpenAnswer();
 
         QCOMPARE(form->Comm1().portOpen(), std::optional(true));
         const QList<FakeBackend::LineWrite> reapplied{{'D', true}, {'R', false}};

@@ -2,7 +2,7 @@
 #include "../form1fixture.h"
 #include "../recordingbackend.h"
 
-#include "serial/qtbackend.h"
+#include "port/qtbackend.h"
 #include "widgets/colorbutton.h"
 
 #include <termios.h>
@@ -34,11 +34,12 @@ private slots:
         // No Form_Load: it would open port 1, which is the console here.
         Form1 window({std::move(real), Form1Fixture::pinnedDates(),
                       [&messages](QWidget *, const QString &text) { messages << text; }, std::move(capture)});
-        window.portSettings().portReturn().setEnabled(reconnect);
+        window.Comm1().setReconnect(reconnect);
         churn::Operator person(window);
         person.typePort(adapter.path);
         pickItem(window, 1, QStringLiteral("19200"));
         window.portSettings().Timer2_Timer();
+        letTheOpenAnswer();
         QTest::mouseClick(window.controls().Command3, Qt::LeftButton);
         QVERIFY(person.portLampIs(ColorCode::Green));
         const auto logged = [&] {

@@ -18,6 +18,7 @@ private:
     static void bringUp(Form1Fixture &f)
     {
         f.form->Form_Load();
+        letTheOpenAnswer();
         f.form->show();
         QApplication::setActiveWindow(f.form.get());
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));

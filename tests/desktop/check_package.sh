@@ -21,7 +21,8 @@ for file in "${expected[@]}"; do
 done
 # Computed from the binary, so the serial library and the C++ runtime are named with their versions.
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6serialport6 libqt6widgets6 libgensio4 libstdc++6 qt6-qpa-plugins fonts-paratype; do
+for library in libqt6serialport6 libqt6network6 libqt6widgets6 libstdc++6 qt6-qpa-plugins fonts-paratype; do
   grep -q "$library" <<<"$depends" || { echo "Depends lacks $library: $depends"; status=1; }
 done
+! grep -q gensio <<<"$depends" || { echo "Depends names gensio: $depends"; status=1; }
 exit $status

@@ -1,18 +1,31 @@
 #pragma once
 
-#include "../serial/serialfixture.h"
+#include "../controls.h"
+
 #include "monitor/displaymode.h"
 #include "monitor/pollingcycle.h"
+#include "port/commport.h"
+#include "port/fakebackend.h"
+#include "widgets/colorbutton.h"
+#include "widgets/colorcode.h"
 #include "widgets/datarow.h"
+#include "widgets/elementname.h"
+#include "widgets/indicatorcircle.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <limits>
 
-// The ten rows with their indicators and counts, the interval box, Start/Stop and the display pair, on top of
-// the port's controls, wired as the window wires them.
-struct MonitorFixture : SerialFixture
+// The ten rows with their indicators and counts, the interval box, Start/Stop and the display pair over the
+// fake port, wired as the window wires them.
+struct MonitorFixture
 {
+    QWidget window;
+    FakeBackend *port = new FakeBackend;
+    CommPort comm1{std::unique_ptr<SerialBackend>(port)};
     std::array<QLineEdit *, 10> text1 = makeRows();
     std::array<IndicatorCircle *, 10> shape2 = makeArray<IndicatorCircle>(
         "Shape2", [this] { return new IndicatorCircle(ColorCode::WindowBackground, &window); });
@@ -42,11 +55,25 @@ struct MonitorFixture : SerialFixture
     // The window's start-up as far as the port and the display mode go.
     void load()
     {
-        SerialFixture::load();
+        openPort();
         displayMode.Command6_Click();
     }
 
+    // Opens as the reopen does, and waits for the port's answer, which comes on a later turn of the loop.
+    void openPort()
+    {
+        comm1.setPortOpen(true);
+        QTRY_VERIFY(comm1.state() != CommPort::State::Opening);
+    }
+
+    template <typename T> T *find(const QString &name) const { return findControl<T>(window, name); }
+
 private:
+    template <typename T> T *named(T *object, const char *name)
+    {
+        object->setObjectName(QLatin1String(name));
+        return object;
+    }
     template <typename T, typename Make> std::array<T *, 10> makeArray(const char *name, Make make)
     {
         std::array<T *, 10> elements;

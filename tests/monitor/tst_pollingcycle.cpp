@@ -1,6 +1,6 @@
 #include "monitorfixture.h"
 
-#include "serial/capture.h"
+#include "port/capture.h"
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
 #include "widgets/indicatorcircle.h"
@@ -186,14 +186,14 @@ private slots:
         MonitorFixture f;
         loadAndStart(f);
         tick(f, "AB");
-        f.pick(1, "19200");
+        f.comm1.setPortOpen(false);
         tick(f, "lost");
         QCOMPARE(row(f, 1), QStringLiteral(" 41 42"));
         QCOMPARE(count(f, 1), QStringLiteral("2"));
         QTest::mouseClick(f.find<ColorButton>("Command5"), Qt::LeftButton);
         tick(f);
         QCOMPARE(row(f, 2), QStringLiteral("AB"));
-        f.portSettings.Timer2_Timer();
+        f.openPort();
         tick(f, "C");
         QCOMPARE(row(f, 3), QStringLiteral("C"));
     }
@@ -251,10 +251,10 @@ private slots:
             tick(f);
             QTest::mouseClick(f.find<ColorButton>("Command5"), Qt::LeftButton);
             tick(f, "a\tb");
-            f.pick(1, "19200");
+            f.comm1.setPortOpen(false);
             tick(f, "lost");
             tick(f);
-            f.portSettings.Timer2_Timer();
+            f.openPort();
             tick(f);
             tick(f, "\\");
         });
