@@ -62,6 +62,29 @@ private slots:
         QCOMPARE(f.port->lineWrites.size(), 2);
     }
 
+    void aPickWhileThePortOpensAppliesThePick_data()
+    {
+        QTest::addColumn<bool>("answeredInTheCountdown");
+        QTest::newRow("the first open answers inside the countdown") << true;
+        QTest::newRow("the first open is still under way at the tick") << false;
+    }
+    void aPickWhileThePortOpensAppliesThePick()
+    {
+        QFETCH(bool, answeredInTheCountdown);
+        SerialFixture f;
+        f.port->answerLater = true;
+        f.load();
+        f.pick(1, "19200");
+        if (answeredInTheCountdown)
+            f.port->finishOpen();
+        f.portSettings.Timer2_Timer();
+        f.port->finishOpen();
+        QCOMPARE(f.messages, QStringList());
+        QCOMPARE(f.port->openCalls.last().settings.baudRate, 19200);
+        QCOMPARE(f.comm1.state(), CommPort::State::Open);
+        QCOMPARE(indicator(f), ColorCode::Green);
+    }
+
     void aPortThatFailsLaterTurnsRedWithTheReason()
     {
         SerialFixture f;

@@ -276,6 +276,26 @@ private slots:
                  expected + QStringList{QString()});
     }
 
+    void theJournalStartsWithThePortAsItsOpenLeftIt()
+    {
+        QTemporaryDir dir;
+        QString reason;
+        auto journal = Capture::open(dir.filePath(QStringLiteral("j.tsv")), &reason);
+        QVERIFY2(journal, qPrintable(reason));
+        MonitorFixture f;
+        f.port->answerLater = true;
+        f.port->reportedSettings = LineSettings{19200, Parity::Even, 7, 2};
+        f.comm1.setPortOpen(true);
+        f.pollingCycle.startJournal(journal.get());
+        f.port->finishOpen();
+        journal->close();
+        QFile file(dir.filePath(QStringLiteral("j.tsv")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[1].endsWith(QStringLiteral("\tзапуск: /dev/ttyS0 — 19200,e,7,2")));
+    }
+
     void theTickRunsOnItsTimer()
     {
         MonitorFixture f;

@@ -154,6 +154,20 @@ private slots:
         ::close(peer);
     }
 
+    void aNameThatNeverAnswersHoldsNothingUp()
+    {
+        const LoopbackSocket listener;
+        QVERIFY(listener.ready);
+        RemoteFixture f;
+        f.comm.setCommPort(QStringLiteral("rfc2217://hangs.invalid:7000"));
+        f.comm.setPortOpen(true);
+        QCOMPARE(f.comm.state(), CommPort::State::Opening);
+        f.comm.setPortOpen(false);
+        QCOMPARE(f.comm.state(), CommPort::State::Closed);
+        QCOMPARE(f.open(QStringLiteral("tcp://127.0.0.1:%1").arg(listener.port)), std::nullopt);
+        QCOMPARE(f.lookup.asked, 2);
+    }
+
     void failuresAreToldApart_data()
     {
         QTest::addColumn<QString>("kind");
