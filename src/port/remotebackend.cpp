@@ -56,6 +56,7 @@ RemoteBackend::RemoteBackend(NameLookup *lookup, QObject *parent)
     connect(m_socket, &QTcpSocket::readyRead, this, &RemoteBackend::pump);
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(AnswerTimeoutMs);
+    m_deadline.setTimerType(Qt::PreciseTimer);
     connect(&m_deadline, &QTimer::timeout, this,
             [this] { fail(!m_agreed && m_heardFrom ? SerialError::NotRfc2217 : SerialError::NoAnswer); });
     for (QTimer &timeout : m_lineTimeout) {
