@@ -200,10 +200,11 @@ void CommPort::onLost()
 void CommPort::setReconnect(bool enabled)
 {
     m_reconnect = enabled;
-    if (!enabled && m_state == State::Waiting) {
-        endWatch();
+    if (enabled || !m_watch)
+        return;
+    endWatch();
+    if (m_state == State::Waiting)
         setState(State::Closed);
-    }
 }
 
 void CommPort::watch()
