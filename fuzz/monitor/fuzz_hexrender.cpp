@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     static const QDateTime stamp(QDate(2026, 12, 8), QTime(16, 51, 12, 345), Qt::OffsetFromUTC, 3 * 3600);
-    const QByteArray line = journalLine({stamp, bytes});
+    const QByteArray line = journalLine({stamp, bytes, 0, false, {}, {}});
     FUZZ_CHECK(line.endsWith('\n') && line.count('\n') == 1 && !line.contains('\r'));
     const QList<QByteArray> fields = line.chopped(1).split('\t');
     FUZZ_CHECK(fields.size() == 4);

@@ -7,6 +7,7 @@
 #include "widgets/indicatorcircle.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QScopedValueRollback>
 #include <QTimer>
 
@@ -15,6 +16,8 @@ PortSettings::PortSettings(CommPort &Comm1, const std::array<QComboBox *, 5> &Co
     : QObject(parent), Comm1(Comm1), Combo1(Combo1), Shape1(Shape1), Timer2(Timer2),
       m_showMessage(std::move(showMessage))
 {
+    // The lines move between ticks, and while nothing polls: looked at when the tooltip is asked for.
+    Shape1->installEventFilter(this);
     Shape1->setStateNames(
         {{ColorCode::Green, QStringLiteral("открыт")}, {ColorCode::Red, QStringLiteral("закрыт")}});
     // Every open answers after the handler that started it, and a lost port changes by itself; a pick's close
@@ -71,6 +74,14 @@ void PortSettings::describePort()
     // Told of the state the indicator shows, which a failed read of the port counts as closed.
     const bool shownOpen = Shape1->backColor() == ColorCode::Green;
     QString state = portStateText(shownOpen, Comm1.device(), Comm1.settingsInForce(), Comm1.lastFailure());
+    if (Comm1.state() == CommPort::State::Open) {
+        const DeviceStatus status = Comm1.deviceStatus();
+        state += QLatin1Char('\n') + linesText(status.lines);
+        if (status.errors)
+            state += QLatin1Char('\n') + errorsText(*status.errors);
+        if (Comm1.framingErrorsRising())
+            state += QStringLiteral("\nмного ошибок кадра: проверьте скорость");
+    }
     if (const QString awaited = Comm1.awaited(); !awaited.isEmpty())
         state = portStateText(false, Comm1.device(), Comm1.settings(), SerialError::Lost) +
                 QStringLiteral("\nждём возвращения ") + awaited;
@@ -83,6 +94,13 @@ void PortSettings::describePort()
             state += QLatin1Char('\n') + writer->stateText();
     Shape1->setToolTip(state);
     Shape1->setAccessibleDescription(state);
+}
+
+bool PortSettings::eventFilter(QObject *, QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip)
+        describePort();
+    return false;
 }
 
 void PortSettings::Open_Port_At_Startup()

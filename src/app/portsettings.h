@@ -31,6 +31,9 @@ public:
     // A journal whose stop the tooltip tells as it tells the capture's.
     void setJournal(const Capture *journal) { m_journal = journal; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     CommPort &Comm1;
     std::array<QComboBox *, 5> Combo1;

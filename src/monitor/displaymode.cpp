@@ -1,8 +1,8 @@
 #include "displaymode.h"
 
+#include "hexrender.h"
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
-#include "hexrender.h"
 
 #include <QLabel>
 

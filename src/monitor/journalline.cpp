@@ -98,12 +98,16 @@ QByteArray journalLine(const JournalReading &reading)
     line += hexRendering(reading.bytes).toLatin1();
     line += '\t';
     appendText(line, reading.bytes);
-    if (reading.repeated || reading.dropped > 0) {
+    if (reading.repeated || reading.dropped > 0 || reading.errors.any() || reading.lines) {
         QStringList notes;
         if (reading.repeated)
             notes << QStringLiteral("повтор: порт закрыт");
         if (reading.dropped > 0)
             notes << QStringLiteral("отброшено ≥ %1").arg(reading.dropped);
+        if (reading.errors.any())
+            notes << QStringLiteral("ошибки: ") + errorKinds(reading.errors, QStringLiteral("+"));
+        if (reading.lines)
+            notes << linesNote(*reading.lines);
         line += '\t';
         line += notes.join(QStringLiteral("; ")).toUtf8();
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "port/devicestatus.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
@@ -15,13 +17,18 @@ struct JournalReading
     qsizetype dropped = 0;
     // The port is closed and the rows show this reading again.
     bool repeated = false;
+    // Receive errors the device counted while these bytes came.
+    ReceiveErrors errors;
+    // The device's lines, when they moved since the reading before.
+    std::optional<InputLines> lines;
 };
 
 // The journal's first line: the names of its fields.
 QByteArray journalHeader();
 // A line that is no reading, such as what a run starts with: its stamp, empty reading fields and the note.
 QByteArray journalNoteLine(const QDateTime &stamp, const QString &note);
-// Stamp, byte count, the Bit-mode rendering, the Text-mode text and, for a repeat or a cut, a note;
+// Stamp, byte count, the Bit-mode rendering, the Text-mode text and, for a repeat, a cut, receive errors or
+// moved lines, a note;
 // tab-separated. The text is UTF-8 with tab, CR, LF and the backslash written \t, \r, \n and \\, and other
 // control characters and the unassigned 0x98 written \xNN, so that a reading is one line whatever its bytes.
 QByteArray journalLine(const JournalReading &reading);

@@ -140,14 +140,19 @@ void PollingCycle::Timer1_Timer()
 
 void PollingCycle::describeRow(bool repeated)
 {
-    m_notes[Row_Index] = RowNote{m_readAt, Rx_Data.size(), m_dropped, repeated, m_displayMode.Text_Mode != 0};
+    m_notes[Row_Index] = RowNote{m_readAt,
+                                 Rx_Data.size(),
+                                 m_dropped,
+                                 repeated,
+                                 m_displayMode.Text_Mode != 0,
+                                 repeated ? ReceiveErrors{} : Comm1.errorsAtLastInput()};
     if (QAccessible::isActive())
         describeToScreenReaders(Row_Index);
 }
 
 QString PollingCycle::noteText(int row) const
 {
-    const auto &[readAt, bytes, dropped, repeated, textMode] = *m_notes[row];
+    const auto &[readAt, bytes, dropped, repeated, textMode, errors] = *m_notes[row];
     const QString time = clockText(readAt.time());
     QStringList lines;
     if (!repeated)
@@ -162,6 +167,8 @@ QString PollingCycle::noteText(int row) const
     if (dropped > 0)
         lines << QStringLiteral("показаны первые %1, отброшено не меньше %2 байт")
                      .arg(byteCount(bytes), grouped(dropped));
+    if (errors.any())
+        lines << QStringLiteral("с ошибками: ") + errorKinds(errors);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -199,8 +206,22 @@ void PollingCycle::startJournal(Capture *journal)
         m_journal->append(journalHeader());
     // The line tells the port as the open left it, so it waits for the open's answer.
     m_startLineDue = true;
-    connect(&Comm1, &CommPort::stateChanged, this, &PollingCycle::writeStartLine);
+    m_portWasOpen = false;
+    connect(&Comm1, &CommPort::stateChanged, this, &PollingCycle::followPort);
+    followPort();
+}
+
+void PollingCycle::followPort()
+{
     writeStartLine();
+    const bool open = Comm1.state() == CommPort::State::Open;
+    // Each open tells the lines as it found them; the ticks tell them again when they move.
+    if (open && !std::exchange(m_portWasOpen, true) && !m_startLineDue && m_journal->running())
+        if (const auto &lines = Comm1.lastStatus().lines) {
+            m_journal->append(journalNoteLine(clock(), linesNote(*lines)));
+            m_journal->flush();
+        }
+    m_portWasOpen = open;
 }
 
 void PollingCycle::writeStartLine()
@@ -208,7 +229,6 @@ void PollingCycle::writeStartLine()
     if (!m_startLineDue || Comm1.state() == CommPort::State::Opening)
         return;
     m_startLineDue = false;
-    disconnect(&Comm1, &CommPort::stateChanged, this, &PollingCycle::writeStartLine);
     const bool open = Comm1.portOpen() == true;
     QString note = QStringLiteral("запуск: ") +
                    portStateText(open, Comm1.device(), Comm1.settingsInForce(), Comm1.lastFailure());
@@ -227,13 +247,27 @@ void PollingCycle::keepInJournal(bool repeated)
             return;
     } else {
         m_repeating = false;
-        if (Rx_Data.isEmpty())
-            return;
     }
     // Only repeats of a port not yet open come before the start line.
     if (!m_journal || !m_journal->running() || m_startLineDue)
         return;
-    m_journal->append(journalLine({repeated ? clock() : m_readAt, Rx_Data, m_dropped, repeated}));
+    const ReceiveErrors errors = repeated ? ReceiveErrors{} : Comm1.errorsAtLastInput();
+    const std::optional<InputLines> lines =
+        !repeated && Comm1.linesChangedAtLastInput() ? Comm1.lastStatus().lines : std::nullopt;
+    if (!repeated && Rx_Data.isEmpty()) {
+        // A tick with no bytes still tells the lines that moved and the errors that came.
+        QStringList notes;
+        if (errors.any())
+            notes << QStringLiteral("ошибки: ") + errorKinds(errors, QStringLiteral("+"));
+        if (lines)
+            notes << linesNote(*lines);
+        if (notes.isEmpty())
+            return;
+        m_journal->append(journalNoteLine(m_readAt, notes.join(QStringLiteral("; "))));
+    } else {
+        m_journal->append(
+            journalLine({repeated ? clock() : m_readAt, Rx_Data, m_dropped, repeated, errors, lines}));
+    }
     // Handed over at once, so that a reader following the file sees each reading as its row does.
     m_journal->flush();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "localclock.h"
+#include "port/devicestatus.h"
 
 #include <QAccessible>
 #include <QByteArray>
@@ -55,12 +56,14 @@ private:
         qsizetype dropped = 0;
         bool repeated = false;
         bool textMode = false;
+        ReceiveErrors errors;
     };
 
     void writeRow(const QString &text);
     void describeRow(bool repeated);
     QString noteText(int row) const;
     void describeToScreenReaders(int row);
+    void followPort();
     void writeStartLine();
     void keepInJournal(bool repeated);
 
@@ -77,5 +80,6 @@ private:
     qsizetype m_dropped = 0;
     Capture *m_journal = nullptr; // outlives the cycle
     bool m_startLineDue = false;
+    bool m_portWasOpen = false;
     bool m_repeating = false;
 };

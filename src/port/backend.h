@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devicestatus.h"
 #include "linesettings.h"
 #include "portaddress.h"
 
@@ -59,6 +60,8 @@ public:
     virtual std::optional<LineSettings> settingsInForce() const { return std::nullopt; }
     // What the operator should know beyond open or closed, such as requests left unconfirmed.
     virtual QStringList notes() const { return {}; }
+    // The device's lines and receive errors as it tells them now; nothing where it cannot.
+    virtual DeviceStatus deviceStatus() { return {}; }
 
 signals:
     void openFinished(std::optional<SerialError> failure);

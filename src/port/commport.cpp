@@ -41,6 +41,10 @@ bool CommPort::setSettings(const QString &text)
 void CommPort::setState(State state)
 {
     m_state = state;
+    if (state != State::Open) {
+        m_status = {};
+        m_framingErrorsRising = false;
+    }
     emit stateChanged();
 }
 
@@ -107,6 +111,9 @@ void CommPort::onOpened(std::optional<SerialError> failure)
         // The platform raises both lines on open; put them back as the operator left them at once.
         m_backend->setDtr(m_dtr);
         m_backend->setRts(m_rts);
+        m_status = m_backend->deviceStatus();
+        m_errorsAtLastInput = {};
+        m_linesChangedAtLastInput = m_framingErrorsRising = false;
         endWatch();
         setState(State::Open);
         return;
@@ -157,7 +164,24 @@ std::optional<QByteArray> CommPort::input()
     m_droppedAtLastInput = std::exchange(m_dropped, 0);
     if (m_capture)
         m_capture->flush();
+    lookAtDevice(!m_received.isEmpty());
     return std::exchange(m_received, {});
+}
+
+void CommPort::lookAtDevice(bool bytesArrived)
+{
+    const DeviceStatus now = m_backend->deviceStatus();
+    m_errorsAtLastInput = now.errors && m_status.errors ? *now.errors - *m_status.errors : ReceiveErrors{};
+    m_linesChangedAtLastInput =
+        now.lines && (now.lines != m_status.lines || now.lineChanges != m_status.lineChanges);
+    const bool rising = bytesArrived && m_errorsAtLastInput.frame > 0;
+    const bool told = m_linesChangedAtLastInput || m_errorsAtLastInput.any() ||
+                      now.errors != m_status.errors || rising != m_framingErrorsRising;
+    m_framingErrorsRising = rising;
+    m_status = now;
+    // Only news reaches the indicator: nothing is said again at every tick.
+    if (told)
+        emit stateChanged();
 }
 
 void CommPort::drainBackend()

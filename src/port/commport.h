@@ -48,6 +48,19 @@ public:
     // Bytes that arrived for the last reading but found the receive buffer full, and were discarded; while
     // bounded, only those that reached the system's queue are known.
     qsizetype droppedAtLastInput() const { return m_droppedAtLastInput; }
+    // Receive errors that came with the last reading, where the device counts them.
+    ReceiveErrors errorsAtLastInput() const { return m_errorsAtLastInput; }
+    // The lines moved since the reading before, or became known; each reading looks at them.
+    bool linesChangedAtLastInput() const { return m_linesChangedAtLastInput; }
+    // Framing errors rose while the last reading's bytes arrived: the usual sign of a wrong baud rate.
+    bool framingErrorsRising() const { return m_framingErrorsRising; }
+    // As the last reading, or the open, found the device's side of the cable.
+    const DeviceStatus &lastStatus() const { return m_status; }
+    // As the device tells it now, for whoever asks between readings; nothing while the port is not open.
+    DeviceStatus deviceStatus()
+    {
+        return m_state == State::Open ? m_backend->deviceStatus() : DeviceStatus{};
+    }
     // Why the last open failed or the port closed by itself; empty after a successful open.
     std::optional<SerialError> lastFailure() const { return m_lastFailure; }
 
@@ -92,6 +105,7 @@ private:
     void startOpen();
     void closeBackend();
     void drainBackend();
+    void lookAtDevice(bool bytesArrived);
     void onLost();
     void onOpened(std::optional<SerialError> failure);
     void watch();
@@ -112,6 +126,10 @@ private:
     qsizetype m_dropped = 0;
     qsizetype m_droppedAtLastInput = 0;
     std::optional<SerialError> m_lastFailure;
+    DeviceStatus m_status;
+    ReceiveErrors m_errorsAtLastInput;
+    bool m_linesChangedAtLastInput = false;
+    bool m_framingErrorsRising = false;
     Capture *m_capture = nullptr; // outlives the port
 
     bool m_reconnect = true;

@@ -43,6 +43,7 @@ public:
     void finishOpen(std::optional<SerialError> failure = std::nullopt);
     std::optional<LineSettings> settingsInForce() const override { return reportedSettings; }
     QStringList notes() const override { return reportedNotes; }
+    DeviceStatus deviceStatus() override { return opened ? status : DeviceStatus{}; }
 
     QSet<QString> devices{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1")};
     QSet<QString> busyDevices;
@@ -53,6 +54,7 @@ public:
     bool answerLater = false;
     std::optional<LineSettings> reportedSettings;
     QStringList reportedNotes;
+    DeviceStatus status;
 
     bool opened = false;
     bool dtr = false;

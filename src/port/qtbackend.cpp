@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -162,6 +163,9 @@ std::optional<SerialError> QtSerialBackend::openNow(const QString &device, const
         return SerialError::Busy;
     }
     keepLinesAtLastClose(m_port->handle());
+    m_linesTold = m_countsTold = true;
+    m_countsAtOpen = {};
+    m_countsAtOpen = deviceStatus().errors.value_or(ReceiveErrors{});
     return std::nullopt;
 }
 
@@ -180,6 +184,32 @@ void QtSerialBackend::close()
         keepLinesAtLastClose(held);
         ::close(held);
     }
+}
+
+DeviceStatus QtSerialBackend::deviceStatus()
+{
+    DeviceStatus status;
+    if (!m_port->isOpen())
+        return status;
+    // Only a driver that has no such call is left alone; any other failure may pass.
+    const auto unsupported = [] { return errno == ENOTTY || errno == EINVAL; };
+    int bits = 0;
+    if (m_linesTold && ::ioctl(m_port->handle(), TIOCMGET, &bits) == 0)
+        status.lines = InputLines{bool(bits & TIOCM_CTS), bool(bits & TIOCM_DSR), bool(bits & TIOCM_CAR),
+                                  bool(bits & TIOCM_RNG)};
+    else if (m_linesTold && unsupported())
+        m_linesTold = false;
+    serial_icounter_struct counts{};
+    if (m_countsTold && ::ioctl(m_port->handle(), TIOCGICOUNT, &counts) == 0) {
+        status.lineChanges =
+            quint64(counts.cts) + quint64(counts.dsr) + quint64(counts.dcd) + quint64(counts.rng);
+        status.errors = ReceiveErrors{quint32(counts.frame), quint32(counts.parity), quint32(counts.overrun),
+                                      quint32(counts.brk)} -
+                        m_countsAtOpen;
+    } else if (m_countsTold && unsupported()) {
+        m_countsTold = false;
+    }
+    return status;
 }
 
 std::optional<bool> QtSerialBackend::isOpen() const

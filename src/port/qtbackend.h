@@ -22,6 +22,7 @@ public:
     void setRts(bool raised) override;
     QByteArray readAvailable() override;
     qsizetype discardInput() override;
+    DeviceStatus deviceStatus() override;
 
     // Where sysfs is read to tell the system console; tests lay out a root of their own.
     void setSystemRoot(const QString &root) { m_root = root; }
@@ -33,5 +34,9 @@ private:
     bool m_lossQueued = false;
     PortAddress m_address;
     quint64 m_answer = 0; // the open whose answer is due
+    // A driver without modem lines or counters (a pseudo-terminal) is asked once an open.
+    bool m_linesTold = false;
+    bool m_countsTold = false;
+    ReceiveErrors m_countsAtOpen;
     QString m_root = QStringLiteral("/");
 };

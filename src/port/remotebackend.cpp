@@ -3,10 +3,14 @@
 #include <QMetaObject>
 #include <QTcpSocket>
 #include <algorithm>
+#include <bit>
 
 namespace {
 
 using Command = Rfc2217Client::Command;
+
+// Overrun, parity, framing and break in a NOTIFY-LINESTATE.
+constexpr quint32 LineErrorBits = 0x1E;
 
 constexpr Command SettingCommands[] = {Command::SetBaudRate, Command::SetDataSize, Command::SetParity,
                                        Command::SetStopSize};
@@ -173,8 +177,12 @@ void RemoteBackend::handle(const Rfc2217Client::Event &event)
     using Kind = Rfc2217Client::Event::Kind;
     switch (event.kind) {
     case Kind::ComPortAgreed:
-        if (m_phase == Phase::Agreeing)
-            askSettings();
+        if (m_phase != Phase::Agreeing)
+            return;
+        // Every change of the device's lines and every receive error, as the server sees them.
+        send(Command::SetModemStateMask, 0xFF);
+        send(Command::SetLineStateMask, LineErrorBits);
+        askSettings();
         return;
     case Kind::ComPortRefused:
         if (m_phase == Phase::Agreeing)
@@ -182,6 +190,22 @@ void RemoteBackend::handle(const Rfc2217Client::Event &event)
         return;
     case Kind::Answer:
         onAnswer(event.command, event.value);
+        return;
+    case Kind::ModemState:
+        m_status.lines = InputLines{bool(event.value & 0x10), bool(event.value & 0x20),
+                                    bool(event.value & 0x80), bool(event.value & 0x40)};
+        // The low four bits tell which lines changed since the last notice.
+        m_status.lineChanges += quint64(std::popcount(event.value & 0x0Fu));
+        return;
+    case Kind::LineState:
+        // A server that never reports an error (Debian 12's ser2net) is never said to count them.
+        if (event.value & LineErrorBits) {
+            ReceiveErrors &errors = m_status.errors.emplace(m_status.errors.value_or(ReceiveErrors{}));
+            errors.overrun += bool(event.value & 0x02);
+            errors.parity += bool(event.value & 0x04);
+            errors.frame += bool(event.value & 0x08);
+            errors.breaks += bool(event.value & 0x10);
+        }
         return;
     default:
         return;
@@ -320,6 +344,7 @@ void RemoteBackend::close()
     m_awaited = 0;
     m_unconfirmed = 0;
     m_received.clear();
+    m_status = {};
 }
 
 void RemoteBackend::setDtr(bool raised)
@@ -355,6 +380,11 @@ QByteArray RemoteBackend::readAvailable()
 qsizetype RemoteBackend::discardInput()
 {
     return readAvailable().size();
+}
+
+DeviceStatus RemoteBackend::deviceStatus()
+{
+    return m_phase == Phase::Open ? m_status : DeviceStatus{};
 }
 
 std::optional<LineSettings> RemoteBackend::settingsInForce() const

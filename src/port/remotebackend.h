@@ -38,6 +38,7 @@ public:
     qsizetype discardInput() override;
     std::optional<LineSettings> settingsInForce() const override;
     QStringList notes() const override;
+    DeviceStatus deviceStatus() override;
 
 private:
     enum class Phase
@@ -95,4 +96,6 @@ private:
     std::array<QTimer, 2> m_lineTimeout;
     QByteArray m_received;
     QTimer m_deadline;
+    // As the server last notified them.
+    DeviceStatus m_status;
 };

@@ -25,6 +25,7 @@ public:
     qsizetype discardInput() override;
     std::optional<LineSettings> settingsInForce() const override;
     QStringList notes() const override;
+    DeviceStatus deviceStatus() override { return m_current->deviceStatus(); }
 
 private:
     void forward(SerialBackend *backend);

@@ -35,7 +35,7 @@ private slots:
         QTest::addColumn<QString>("detail");
         const std::optional<SerialError> none;
         QTest::newRow("open") << none << false << "открыт"
-                              << "/dev/ttyS0 — 9600,n,8,1";
+                              << "/dev/ttyS0 — 9600,n,8,1\nлинии: нет сведений";
         QTest::newRow("no such device") << std::optional(SerialError::NoSuchDevice) << false << "закрыт"
                                         << "/dev/ttyS0 — нет такого устройства";
         QTest::newRow("busy") << std::optional(SerialError::Busy) << false << "закрыт"
@@ -111,6 +111,34 @@ private slots:
         QCOMPARE(indicator(0)->accessibleName(), QStringLiteral("пройдена"));
         QCOMPARE(indicator(1)->accessibleName(), QStringLiteral("записана последней"));
         QCOMPARE(indicator(2)->accessibleName(), QStringLiteral("не записана"));
+    }
+
+    void receiveErrorsAndTheLinesAreTold()
+    {
+        Form1Fixture f;
+        f.port->status = {InputLines{true, false, true, false}, 0, ReceiveErrors{}};
+        f.form->Form_Load();
+        letTheOpenAnswer();
+        f.form->pollingCycle().clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(10, 0)); };
+        auto *port = f.find<IndicatorCircle>(QStringLiteral("Shape1"));
+        const QString state = QStringLiteral("/dev/ttyS0 — 9600,n,8,1\nлинии: CTS ● DSR ○ CD ● RI ○\n");
+        QCOMPARE(hoverText(port),
+                 state + QStringLiteral("ошибки приёма: кадра 0, чётности 0, переполнения 0, разрывов 0"));
+
+        f.port->status.errors->frame = 12;
+        f.port->feed("\xF0\xE0");
+        f.form->pollingCycle().Timer1_Timer();
+        QCOMPARE(hoverText(f.find<QLineEdit>(QStringLiteral("Text1(0)"))),
+                 QStringLiteral(
+                     "посылка от 10:00:00.000\n2 байта, в шестнадцатеричном виде\nс ошибками: кадра 12"));
+        const QString told =
+            state + QStringLiteral("ошибки приёма: кадра 12, чётности 0, переполнения 0, разрывов 0\n"
+                                   "много ошибок кадра: проверьте скорость");
+        QCOMPARE(port->accessibleDescription(), told);
+        QCOMPARE(hoverText(port), told);
+        // No bytes and no new errors: the hint goes.
+        f.form->pollingCycle().Timer1_Timer();
+        QVERIFY(!hoverText(port).contains(QStringLiteral("много ошибок")));
     }
 
     void aRowBeforeAnyReadingSaysThereWasNone()

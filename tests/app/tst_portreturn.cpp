@@ -30,10 +30,10 @@ private slots:
         QTest::addColumn<quint32>("colour");
         QTest::addColumn<QString>("detail");
         const std::optional<SerialError> none;
-        QTest::newRow("back at once") << none << false << ColorCode::Green << "/dev/ttyS0 — 9600,n,8,1";
+        QTest::newRow("back at once") << none << false << ColorCode::Green << "/dev/ttyS0 — 9600,n,8,1\nлинии: нет сведений";
         QTest::newRow("permissions set a moment after the node")
             << std::optional(SerialError::NoPermission) << true << ColorCode::Green
-            << "/dev/ttyS0 — 9600,n,8,1";
+            << "/dev/ttyS0 — 9600,n,8,1\nлинии: нет сведений";
         QTest::newRow("permissions never given")
             << std::optional(SerialError::NoPermission) << false << ColorCode::Red
             << "/dev/ttyS0 — нет прав доступа: добавьте пользователя в группу dialout "

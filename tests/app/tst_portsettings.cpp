@@ -58,7 +58,7 @@ private slots:
         f.port->finishOpen();
         QCOMPARE(indicator(f), ColorCode::Green);
         QCOMPARE(f.shape1->toolTip(),
-                 QStringLiteral("rfc2217://[::1]:7000 — 19200,n,8,2\nсервер не подтвердил: DTR"));
+                 QStringLiteral("rfc2217://[::1]:7000 — 19200,n,8,2\nлинии: нет сведений\nсервер не подтвердил: DTR"));
         QCOMPARE(f.port->lineWrites.size(), 2);
     }
 

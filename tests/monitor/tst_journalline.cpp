@@ -52,7 +52,16 @@ private slots:
         QFETCH(qsizetype, dropped);
         QFETCH(bool, repeated);
         QFETCH(QString, line);
-        QCOMPARE(QString::fromUtf8(journalLine({stamp, bytes, dropped, repeated})), line);
+        QCOMPARE(QString::fromUtf8(journalLine({stamp, bytes, dropped, repeated, {}, {}})), line);
+    }
+
+    void theDevicesNotesFollowTheOthers()
+    {
+        const QDateTime stamp(QDate(2026, 12, 8), QTime(16, 51, 12, 345), Qt::OffsetFromUTC, 3 * 3600);
+        QCOMPARE(QString::fromUtf8(
+                     journalLine({stamp, "x", 1, false, {12, 0, 2, 0}, InputLines{true, false, true}})),
+                 QStringLiteral("2026-12-08T16:51:12.345+03:00\t1\t 78\tx\tотброшено ≥ 1; ошибки: кадра +12, "
+                                "переполнения +2; линии: CTS=1 DSR=0 CD=1 RI=0\n"));
     }
 };
 

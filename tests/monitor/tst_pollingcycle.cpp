@@ -296,6 +296,36 @@ private slots:
         QVERIFY(lines[1].endsWith(QStringLiteral("\tзапуск: /dev/ttyS0 — 19200,e,7,2")));
     }
 
+    void theJournalKeepsTheLinesAndTheErrors()
+    {
+        QTemporaryDir dir;
+        QString reason;
+        auto journal = Capture::open(dir.filePath(QStringLiteral("j.tsv")), &reason);
+        QVERIFY2(journal, qPrintable(reason));
+        MonitorFixture f;
+        f.pollingCycle.clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(16, 51), Qt::UTC); };
+        f.port->status = {InputLines{true, false, false, false}, 0, ReceiveErrors{}};
+        f.pollingCycle.startJournal(journal.get());
+        f.load();
+        tick(f);
+        f.port->status.lines->dsr = true;
+        tick(f);
+        f.port->status.errors->frame = 12;
+        tick(f, "ab");
+        // A pulse between two ticks: the same levels, but the driver counted two changes.
+        f.port->status.lineChanges = 2;
+        tick(f);
+        journal->close();
+        QFile file(dir.filePath(QStringLiteral("j.tsv")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString at = QStringLiteral("2026-12-08T16:51:00.000+00:00\t");
+        const QStringList expected{at + QStringLiteral("\t\t\tлинии: CTS=1 DSR=0 CD=0 RI=0"),
+                                   at + QStringLiteral("\t\t\tлинии: CTS=1 DSR=1 CD=0 RI=0"),
+                                   at + QStringLiteral("2\t 61 62\tab\tошибки: кадра +12"),
+                                   at + QStringLiteral("\t\t\tлинии: CTS=1 DSR=1 CD=0 RI=0"), QString()};
+        QCOMPARE(QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')).mid(2), expected);
+    }
+
     void theTickRunsOnItsTimer()
     {
         MonitorFixture f;

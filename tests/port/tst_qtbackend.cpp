@@ -136,6 +136,20 @@ private slots:
         QTRY_COMPARE(collect(comm, received), all);
     }
 
+    void aPseudoTerminalTellsNeitherLinesNorErrors()
+    {
+        PtyPair pty;
+        CommPort comm(std::make_unique<QtSerialBackend>());
+        QVERIFY(comm.setCommPort(pty.slavePath));
+        QVERIFY(openAndWait(comm));
+        for (int look = 0; look < 2; ++look) {
+            const DeviceStatus status = comm.deviceStatus();
+            QVERIFY(!status.lines && !status.errors);
+            QVERIFY(comm.input());
+            QVERIFY(!comm.linesChangedAtLastInput() && !comm.errorsAtLastInput().any());
+        }
+    }
+
     void closingTheMasterLosesThePort()
     {
         PtyPair pty;

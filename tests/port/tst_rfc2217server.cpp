@@ -46,6 +46,7 @@ while True:
             sock.sendall(b"".join(manager.filter(data)))
         except socket.timeout:
             pass
+        manager.check_modem_lines()
         state = "state %d,%s,%d,%d dtr=%d rts=%d" % (port.baudrate, port.parity.lower(), port.bytesize,
                                                      port.stopbits, port.dtr, port.rts)
         if state != last:
@@ -104,6 +105,26 @@ private slots:
         f.comm.setDTREnable(false);
         QTRY_COMPARE_WITH_TIMEOUT(server.lastState(), QStringLiteral("9600,n,8,1 dtr=0 rts=1"), 10000);
         QCOMPARE(f.comm.notes(), QStringList());
+    }
+
+    // The loop device wires RTS to CTS and DTR to DSR, with CD raised and RI dropped.
+    void theDevicesLinesFollowTheWindowsOwn()
+    {
+        PyserialServer server;
+        QTRY_VERIFY_WITH_TIMEOUT(server.ready(), 20000);
+        RemoteFixture f;
+        QCOMPARE(f.open(server.url), std::nullopt);
+        const auto lines = [&f] {
+            f.comm.input();
+            return f.comm.lastStatus().lines;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(lines() == InputLines({false, false, true, false}), 5000);
+        f.comm.setRTSEnable(true);
+        QTRY_VERIFY_WITH_TIMEOUT(lines() == InputLines({true, false, true, false}), 5000);
+        f.comm.setDTREnable(true);
+        f.comm.setRTSEnable(false);
+        QTRY_VERIFY_WITH_TIMEOUT(lines() == InputLines({false, true, true, false}), 5000);
+        QVERIFY(!f.comm.lastStatus().errors);
     }
 
     void aPickOfTheSamePortKeepsTheSession()
