@@ -1,14 +1,19 @@
 // Instructions per polling tick, counted by callgrind over whole periods of the event loop; run it through
-// bench/instructions.sh, which reads the counts from callgrind's dumps.
+// bench/instructions.sh, which reads the counts from callgrind's dumps. With "rfc2217" the window reads the
+// same pseudo-terminal through ser2net on loopback.
 #include "../tests/form1fixture.h"
+#include "../tests/port/servers.h"
 #include "../tests/ptypair.h"
 #include "port/qtbackend.h"
+#include "port/routingbackend.h"
 #include "widgets/desktopstyle.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
 #include <QTimer>
 #include <malloc.h>
 #include <thread>
@@ -50,13 +55,35 @@ int main(int argc, char *argv[])
     PtyPair pty;
     if (!pty.slavePath.startsWith(QStringLiteral("/dev/pts/")))
         qFatal("openpty failed");
+    const bool remote = argc > 1 && qstrcmp(argv[1], "rfc2217") == 0;
+    QString port = pty.slavePath;
+    QTemporaryDir dir;
+    QProcess ser2net;
+    if (remote) {
+        const quint16 tcpPort = freeLoopbackPort();
+        QFile config(dir.filePath(QStringLiteral("ser2net.yaml")));
+        if (!config.open(QIODevice::WriteOnly))
+            qFatal("no room for ser2net's configuration");
+        QTextStream(&config) << "connection: &k\n  accepter: telnet(rfc2217),tcp,127.0.0.1," << tcpPort
+                             << "\n  connector: serialdev," << pty.slavePath << ",9600n81,local\n";
+        config.close();
+        endWithTheTest(ser2net);
+        ser2net.start(QStringLiteral("/usr/sbin/ser2net"),
+                      {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"), config.fileName(),
+                       QStringLiteral("-P"), dir.filePath(QStringLiteral("pid"))});
+        if (!QTest::qWaitFor([&] { return isListening(tcpPort); }, 20000))
+            qFatal("ser2net did not listen");
+        port = QStringLiteral("rfc2217://127.0.0.1:%1").arg(tcpPort);
+    }
     QStringList messages;
-    Form1 window({std::make_unique<QtSerialBackend>(), Form1Fixture::pinnedDates(),
+    Form1 window({std::make_unique<RoutingBackend>(std::make_unique<QtSerialBackend>(),
+                                                   std::make_unique<RemoteBackend>()),
+                  Form1Fixture::pinnedDates(),
                   [&messages](QWidget *, const QString &text) { messages << text; }});
-    window.Form_Load(pty.slavePath);
-    letTheOpenAnswer();
-    if (window.Comm1().portOpen() != true || window.Comm1().device() != pty.slavePath)
-        qFatal("%s did not open", qPrintable(pty.slavePath));
+    window.Form_Load(port);
+    if (!QTest::qWaitFor([&] { return window.Comm1().state() != CommPort::State::Opening; }, 20000) ||
+        window.Comm1().portOpen() != true)
+        qFatal("%s did not open", qPrintable(port));
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         qFatal("the window was never exposed");
@@ -82,9 +109,11 @@ int main(int argc, char *argv[])
         if (tick > WarmUp + Idle && c.Text1[(cycle.Row_Index + 9) % 10]->text().size() != 3 * ChunkBytes)
             ++shortRows;
         if (tick == WarmUp + Idle)
-            CALLGRIND_DUMP_STATS_AT(qPrintable(QStringLiteral("idle %1").arg(Idle)));
+            CALLGRIND_DUMP_STATS_AT(
+                qPrintable(QStringLiteral("%1idle %2").arg(remote ? "remote-" : "").arg(Idle)));
         if (tick == loadedFrom + Loaded) {
-            CALLGRIND_DUMP_STATS_AT(qPrintable(QStringLiteral("loaded %1").arg(Loaded)));
+            CALLGRIND_DUMP_STATS_AT(
+                qPrintable(QStringLiteral("%1loaded %2").arg(remote ? "remote-" : "").arg(Loaded)));
             app.quit();
             return;
         }
@@ -107,6 +136,7 @@ int main(int argc, char *argv[])
         qFatal("polling did not start every 100 ms");
     app.exec();
 
+    stopProcess(ser2net);
     if (shortRows > 0 || !messages.isEmpty())
         qFatal("%d ticks showed less than a whole reading; messages: %s", shortRows,
                qPrintable(messages.join(QStringLiteral("; "))));

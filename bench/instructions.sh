@@ -5,7 +5,8 @@
 # times, do not move with the machine.
 #   bench/instructions.sh [BUILD_DIR]   (default build/release; builds nothing: kalvane, bare_window and
 #                                        bench_instructions must be built there)
-# Needs valgrind and socat. BENCH_IDLE_S (default 15) is how long each start is given to settle under
+# Needs valgrind, socat and ser2net, which serves the bench's pseudo-terminal on loopback for the ticks' second
+# count. BENCH_IDLE_S (default 15) is how long each start is given to settle under
 # valgrind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,14 +21,15 @@ for _ in $(seq 100); do [[ -e $work/port ]] && break; sleep 0.05; done
 port=$(readlink -f "$work/port")
 [[ $port == /dev/pts/* ]] || { echo "socat made no pseudo-terminal" >&2; exit 1; }
 
-ticks() { # run: prints "NAME INSTRUCTIONS_PER_TICK" for each count the bench dumped
+ticks() { # run [rfc2217]: prints "NAME INSTRUCTIONS_PER_TICK" for each count the bench dumped
+  local out=$work/tick$1${2:-}
   # glibc's per-thread cache holds 7 blocks of a size; beyond that a tick's blocks came from the heap's bins
   # at a cost that hung on where start-up had left them, and moved the idle count by 0.7 % from run to run.
   GLIBC_TUNABLES=glibc.malloc.tcache_count=1000 valgrind --tool=callgrind --collect-atstart=no \
-    --callgrind-out-file="$work/tick$1.%p" "$build/bench/bench_instructions" >"$work/tick$1.log" 2>&1 ||
-    { cat "$work/tick$1.log" >&2; exit 1; }
+    --callgrind-out-file="$out.%p" "$build/bench/bench_instructions" ${2:-} >"$out.log" 2>&1 ||
+    { cat "$out.log" >&2; exit 1; }
   awk '/^desc: Trigger: Client Request:/ { name = $5; n = $6 }
-       /^totals:/ && n { printf "%s %.0f\n", name, $2 / n; n = 0 }' "$work/tick$1".*.*
+       /^totals:/ && n { printf "%s %.0f\n", name, $2 / n; n = 0 }' "$out".*.*
 }
 
 # Callgrind dumps each pass of the loop as it is about to block. Posted events are all handled by then, yet
@@ -58,6 +60,7 @@ idle() { # run name program [arguments]: prints "NAME INSTRUCTIONS PASSES"
 
 for run in 1 2; do
   ticks $run
+  ticks $run rfc2217
   idle $run kalvane "$build/src/kalvane" "$port"
   idle $run bare_window "$build/bench/bare_window"
 done >"$work/counts"
@@ -65,9 +68,10 @@ done >"$work/counts"
 echo "$(valgrind --version), $(fc-list 2>/dev/null | wc -l) fonts"
 awk '!($1 in a) { a[$1] = $2; passes[$1] = $3; next } { b[$1] = $2; passes[$1] = passes[$1] "/" $3 }
      END {
-       split("idle tick|1152 B tick (hex)|kalvane exec to idle|bare_window exec to idle", label, "|")
-       split("idle loaded kalvane bare_window", key, " ")
-       for (i = 1; i <= 4; i++) {
+       split("idle tick|1152 B tick (hex)|idle tick, ser2net|1152 B tick, ser2net|kalvane exec to idle|" \
+             "bare_window exec to idle", label, "|")
+       split("idle loaded remote-idle remote-loaded kalvane bare_window", key, " ")
+       for (i = 1; i <= 6; i++) {
          k = key[i]
          d = a[k] > b[k] ? a[k] - b[k] : b[k] - a[k]
          printf "%-26s %12.0f %12.0f  apart %.3f %%", label[i], a[k], b[k], 100 * d / a[k]
