@@ -1,4 +1,4 @@
-#include "serialfixture.h"
+#include "../form1fixture.h"
 
 #include "widgets/colorbutton.h"
 #include "widgets/colorcode.h"
@@ -36,17 +36,17 @@ private slots:
         QFETCH(char, line);
         QFETCH(bool, raised);
         QFETCH(bool, portOpen);
-        SerialFixture f;
+        Form1Fixture f;
         if (!portOpen)
             f.port->devices.clear();
-        f.load();
+        f.form->Form_Load();
         letTheOpenAnswer();
         for (int press = 0; press < 2; ++press) {
             f.port->lineWrites.clear();
             QTest::mouseClick(f.find<ColorButton>(button), Qt::LeftButton);
             QCOMPARE(f.find<ColorButton>(button)->backColor(), ColorCode::BrightGreen);
             QCOMPARE(f.find<ColorButton>(partner)->backColor(), ColorCode::ButtonFace);
-            const bool stored = line == 'D' ? f.comm1.dtrEnable() : f.comm1.rtsEnable();
+            const bool stored = line == 'D' ? f.form->Comm1().dtrEnable() : f.form->Comm1().rtsEnable();
             QCOMPARE(stored, raised);
             const QList<FakeBackend::LineWrite> expected =
                 portOpen ? QList<FakeBackend::LineWrite>{{line, raised}} : QList<FakeBackend::LineWrite>{};
@@ -56,13 +56,13 @@ private slots:
 
     void linesAndPairsSurviveASettingsPick()
     {
-        SerialFixture f;
-        f.load();
+        Form1Fixture f;
+        f.form->Form_Load();
         letTheOpenAnswer();
         QTest::mouseClick(f.find<ColorButton>("Command3"), Qt::LeftButton);
         QTest::mouseClick(f.find<ColorButton>("Command7"), Qt::LeftButton);
         f.pick(1, "19200");
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         letTheOpenAnswer();
         QCOMPARE(f.port->opened, true);
         QCOMPARE(f.port->dtr, true);

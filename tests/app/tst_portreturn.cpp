@@ -1,6 +1,8 @@
-#include "serialfixture.h"
+#include "../form1fixture.h"
 
 #include "port/returnwatch.h"
+#include "widgets/colorcode.h"
+#include "widgets/indicatorcircle.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,13 +16,16 @@ class TestPortReturn : public QObject
     Q_OBJECT
 
 private:
-    static void putNodeBack(const SerialFixture &f)
+    static void putNodeBack(const Form1Fixture &f)
     {
         QDir(f.deviceRoot.path()).mkpath(QStringLiteral("dev"));
         QFile node(f.deviceRoot.filePath(QStringLiteral("dev/ttyS0")));
         QVERIFY(node.open(QIODevice::WriteOnly));
     }
-    static QString detail(const SerialFixture &f) { return f.shape1->toolTip(); }
+    static QString detail(const Form1Fixture &f)
+    {
+        return f.find<IndicatorCircle>(QStringLiteral("Shape1"))->toolTip();
+    }
 
 private slots:
     void aReturningDeviceIsOpenedUnlessItRefuses_data()
@@ -30,7 +35,8 @@ private slots:
         QTest::addColumn<quint32>("colour");
         QTest::addColumn<QString>("detail");
         const std::optional<SerialError> none;
-        QTest::newRow("back at once") << none << false << ColorCode::Green << "/dev/ttyS0 — 9600,n,8,1\nлинии: нет сведений";
+        QTest::newRow("back at once")
+            << none << false << ColorCode::Green << "/dev/ttyS0 — 9600,n,8,1\nлинии: нет сведений";
         QTest::newRow("permissions set a moment after the node")
             << std::optional(SerialError::NoPermission) << true << ColorCode::Green
             << "/dev/ttyS0 — 9600,n,8,1\nлинии: нет сведений";
@@ -47,46 +53,47 @@ private slots:
         QFETCH(bool, refusalLifts);
         QFETCH(quint32, colour);
         QFETCH(QString, detail);
-        SerialFixture f;
-        f.load();
+        Form1Fixture f;
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.port->unplug();
-        QCOMPARE(f.shape1->backColor(), ColorCode::Red);
+        QCOMPARE(f.find<IndicatorCircle>(QStringLiteral("Shape1"))->backColor(), ColorCode::Red);
         QCOMPARE(TestPortReturn::detail(f),
                  QStringLiteral("/dev/ttyS0 — связь потеряна: устройство отключено или "
                                 "не отвечает\nждём возвращения /dev/ttyS0"));
-        QCOMPARE(f.shape1->accessibleDescription(), TestPortReturn::detail(f));
+        QCOMPARE(f.find<IndicatorCircle>(QStringLiteral("Shape1"))->accessibleDescription(),
+                 TestPortReturn::detail(f));
         if (refusal)
             f.port->openErrors.insert(QStringLiteral("/dev/ttyS0"), *refusal);
         putNodeBack(f);
         if (refusalLifts) {
             QTRY_VERIFY(f.port->openCalls.size() >= 3);
-            QVERIFY(!f.comm1.awaited().isEmpty());
+            QVERIFY(!f.form->Comm1().awaited().isEmpty());
             f.port->openErrors.clear();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(f.comm1.awaited().isEmpty(), 15000);
-        QCOMPARE(f.shape1->backColor(), colour);
+        QTRY_VERIFY_WITH_TIMEOUT(f.form->Comm1().awaited().isEmpty(), 15000);
+        QCOMPARE(f.find<IndicatorCircle>(QStringLiteral("Shape1"))->backColor(), colour);
         QCOMPARE(TestPortReturn::detail(f), detail);
     }
 
     void aPickWhileWaitingLeavesTheOpenToItsTick()
     {
-        SerialFixture f;
-        f.load();
+        Form1Fixture f;
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.port->unplug();
         f.pick(1, QStringLiteral("19200"));
-        QVERIFY(f.comm1.awaited().isEmpty());
-        f.timer2->stop();
+        QVERIFY(f.form->Comm1().awaited().isEmpty());
+        f.find<QTimer>(QStringLiteral("Timer2"))->stop();
         putNodeBack(f);
         QTest::qWait(3 * NodeReturnWatch::LookInterval.count());
         QCOMPARE(f.port->openCalls.size(), 1);
 
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         letTheOpenAnswer();
         QCOMPARE(f.port->openCalls.size(), 2);
         QCOMPARE(f.port->openCalls.last().settings.baudRate, 19200);
-        QTRY_COMPARE(f.shape1->backColor(), ColorCode::Green);
+        QTRY_COMPARE(f.find<IndicatorCircle>(QStringLiteral("Shape1"))->backColor(), ColorCode::Green);
     }
 
     void eachKindOfPortHasItsOwnWatch()
@@ -114,38 +121,38 @@ private slots:
 
     void aPortWithoutANodeIsTriedAfterPausesTillItAnswers()
     {
-        SerialFixture f;
-        f.comm1.setWatchFactory([](const PortAddress &address, const QString &) {
+        Form1Fixture f;
+        f.form->Comm1().setWatchFactory([](const PortAddress &address, const QString &) {
             return std::make_unique<BackoffReturnWatch>(address.name(), 10ms, 40ms);
         });
-        f.load();
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.port->devices.clear();
         f.port->unplug();
         QTRY_VERIFY(f.port->openCalls.size() >= 4);
-        QCOMPARE(f.shape1->backColor(), ColorCode::Red);
+        QCOMPARE(f.find<IndicatorCircle>(QStringLiteral("Shape1"))->backColor(), ColorCode::Red);
         f.port->devices.insert(QStringLiteral("/dev/ttyS0"));
-        QTRY_COMPARE(f.shape1->backColor(), ColorCode::Green);
-        QVERIFY(f.comm1.awaited().isEmpty());
+        QTRY_COMPARE(f.find<IndicatorCircle>(QStringLiteral("Shape1"))->backColor(), ColorCode::Green);
+        QVERIFY(f.form->Comm1().awaited().isEmpty());
     }
 
     void aPortAnsweringLaterIsWaitedForTillItAnswers()
     {
-        SerialFixture f;
-        f.comm1.setWatchFactory([](const PortAddress &address, const QString &) {
+        Form1Fixture f;
+        f.form->Comm1().setWatchFactory([](const PortAddress &address, const QString &) {
             return std::make_unique<BackoffReturnWatch>(address.name(), 10ms, 10ms);
         });
-        f.load();
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.port->answerLater = true;
         f.port->unplug();
         QTRY_COMPARE(f.port->openCalls.size(), 2);
         f.port->finishOpen(SerialError::NoAnswer);
         QTRY_COMPARE(f.port->openCalls.size(), 3);
-        QVERIFY(!f.comm1.awaited().isEmpty());
+        QVERIFY(!f.form->Comm1().awaited().isEmpty());
         f.port->finishOpen();
-        QCOMPARE(f.shape1->backColor(), ColorCode::Green);
-        QVERIFY(f.comm1.awaited().isEmpty());
+        QCOMPARE(f.find<IndicatorCircle>(QStringLiteral("Shape1"))->backColor(), ColorCode::Green);
+        QVERIFY(f.form->Comm1().awaited().isEmpty());
     }
 };
 

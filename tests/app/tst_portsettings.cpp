@@ -1,4 +1,4 @@
-#include "serialfixture.h"
+#include "../form1fixture.h"
 
 #include "widgets/colorcode.h"
 #include "widgets/indicatorcircle.h"
@@ -12,22 +12,19 @@ class TestPortSettings : public QObject
     Q_OBJECT
 
 private:
-    static quint32 indicator(const SerialFixture &f)
-    {
-        return f.find<IndicatorCircle>("Shape1")->backColor();
-    }
-    static QTimer *timer2(const SerialFixture &f) { return f.find<QTimer>("Timer2"); }
+    static quint32 indicator(const Form1Fixture &f) { return f.find<IndicatorCircle>("Shape1")->backColor(); }
+    static QTimer *timer2(const Form1Fixture &f) { return f.find<QTimer>("Timer2"); }
 
 private slots:
     void aPickClosesAtOnceAndReopensWithAllFiveTexts()
     {
-        SerialFixture f;
-        f.load();
+        Form1Fixture f;
+        f.form->Form_Load();
         letTheOpenAnswer();
         QCOMPARE(indicator(f), ColorCode::Green);
 
         f.pick(1, "19200");
-        QCOMPARE(f.comm1.portOpen(), std::optional(false));
+        QCOMPARE(f.form->Comm1().portOpen(), std::optional(false));
         QCOMPARE(indicator(f), ColorCode::Green);
         QVERIFY(timer2(f)->isActive());
         QCOMPARE(timer2(f)->interval(), 100);
@@ -42,23 +39,25 @@ private slots:
 
     void aPortThatAnswersLaterTurnsGreenWhenItDoes()
     {
-        SerialFixture f;
+        Form1Fixture f;
         f.port->answerLater = true;
         f.port->devices << QStringLiteral("rfc2217://[::1]:7000");
         f.find<QComboBox>("Combo1(0)")->setEditText("rfc2217://[::1]:7000");
         f.pick(1, "19200");
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         letTheOpenAnswer();
         QCOMPARE(indicator(f), ColorCode::Red);
-        QCOMPARE(f.shape1->toolTip(), QStringLiteral("rfc2217://[::1]:7000 — подключение к [::1]:7000…"));
-        QCOMPARE(f.comm1.input(), std::nullopt);
+        QCOMPARE(f.find<IndicatorCircle>(QStringLiteral("Shape1"))->toolTip(),
+                 QStringLiteral("rfc2217://[::1]:7000 — подключение к [::1]:7000…"));
+        QCOMPARE(f.form->Comm1().input(), std::nullopt);
 
         f.port->reportedSettings = LineSettings{19200, Parity::None, 8, 2};
         f.port->reportedNotes = QStringList{QStringLiteral("сервер не подтвердил: DTR")};
         f.port->finishOpen();
         QCOMPARE(indicator(f), ColorCode::Green);
-        QCOMPARE(f.shape1->toolTip(),
-                 QStringLiteral("rfc2217://[::1]:7000 — 19200,n,8,2\nлинии: нет сведений\nсервер не подтвердил: DTR"));
+        QCOMPARE(f.find<IndicatorCircle>(QStringLiteral("Shape1"))->toolTip(),
+                 QStringLiteral(
+                     "rfc2217://[::1]:7000 — 19200,n,8,2\nлинии: нет сведений\nсервер не подтвердил: DTR"));
         QCOMPARE(f.port->lineWrites.size(), 2);
     }
 
@@ -71,43 +70,43 @@ private slots:
     void aPickWhileThePortOpensAppliesThePick()
     {
         QFETCH(bool, answeredInTheCountdown);
-        SerialFixture f;
+        Form1Fixture f;
         f.port->answerLater = true;
-        f.load();
+        f.form->Form_Load();
         f.pick(1, "19200");
         if (answeredInTheCountdown)
             f.port->finishOpen();
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         f.port->finishOpen();
         QCOMPARE(f.messages, QStringList());
         QCOMPARE(f.port->openCalls.last().settings.baudRate, 19200);
-        QCOMPARE(f.comm1.state(), CommPort::State::Open);
+        QCOMPARE(f.form->Comm1().state(), CommPort::State::Open);
         QCOMPARE(indicator(f), ColorCode::Green);
     }
 
     void aPortThatFailsLaterTurnsRedWithTheReason()
     {
-        SerialFixture f;
+        Form1Fixture f;
         f.port->answerLater = true;
-        f.load();
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.port->finishOpen(SerialError::ServerBusy);
         QCOMPARE(indicator(f), ColorCode::Red);
-        QCOMPARE(f.shape1->toolTip(),
+        QCOMPARE(f.find<IndicatorCircle>(QStringLiteral("Shape1"))->toolTip(),
                  QStringLiteral("/dev/ttyS0 — порт занят: сервер уже обслуживает другого пользователя"));
     }
 
     void severalPicksGiveOneReopenWithTheTextsAtTheTick()
     {
-        SerialFixture f;
-        f.load();
+        Form1Fixture f;
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.pick(1, "115200");
         f.pick(2, "e");
         f.find<QComboBox>("Combo1(3)")->setEditText("7");
         f.pick(4, "2");
         QCOMPARE(f.port->closeCount, 1);
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         letTheOpenAnswer();
         QCOMPARE(f.port->openCalls.size(), 2);
         QCOMPARE(f.port->openCalls.last().settings, (LineSettings{115200, Parity::Even, 7, 2}));
@@ -116,14 +115,14 @@ private slots:
 
     void typedTextWaitsForAPick()
     {
-        SerialFixture f;
-        f.load();
+        Form1Fixture f;
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.find<QComboBox>("Combo1(1)")->setEditText("57600");
         QVERIFY(!timer2(f)->isActive());
-        QCOMPARE(f.comm1.portOpen(), std::optional(true));
+        QCOMPARE(f.form->Comm1().portOpen(), std::optional(true));
         f.pick(0, "1");
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         letTheOpenAnswer();
         QCOMPARE(f.port->openCalls.last().settings.baudRate, 57600);
     }
@@ -151,13 +150,13 @@ private slots:
         QFETCH(QString, portText);
         QFETCH(QString, baudText);
         QFETCH(QString, device);
-        SerialFixture f;
-        f.load();
+        Form1Fixture f;
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.find<QComboBox>("Combo1(0)")->setEditText(portText);
         f.find<QComboBox>("Combo1(1)")->setEditText(baudText);
         f.pick(2, "n");
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         letTheOpenAnswer();
         QCOMPARE(f.messages, QStringList{"Недопустимо"});
         const auto expectedBaud = baudText == QLatin1String("19200") ? 19200 : 9600;
@@ -169,11 +168,11 @@ private slots:
 
     void aMissingPortTurnsRedSilentlyAndALaterPickRecovers()
     {
-        SerialFixture f;
-        f.load();
+        Form1Fixture f;
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.pick(0, "5");
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         letTheOpenAnswer();
         QVERIFY(f.messages.isEmpty());
         QCOMPARE(indicator(f), ColorCode::Red);
@@ -181,7 +180,7 @@ private slots:
 
         f.pick(0, "2");
         QCOMPARE(f.port->closeCount, 1);
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         letTheOpenAnswer();
         QCOMPARE(indicator(f), ColorCode::Green);
         QCOMPARE(f.port->openCalls.last().device, QStringLiteral("/dev/ttyS1"));
@@ -189,38 +188,38 @@ private slots:
 
     void ticksUnderTheMessageBoxDoNotStackBoxes()
     {
-        SerialFixture f;
-        f.load();
+        Form1Fixture f;
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.whileMessageShown = [&] {
             QVERIFY(timer2(f)->isActive());
-            f.portSettings.Timer2_Timer();
+            f.form->portSettings().Timer2_Timer();
             letTheOpenAnswer();
-            f.portSettings.Timer2_Timer();
+            f.form->portSettings().Timer2_Timer();
             letTheOpenAnswer();
         };
         f.find<QComboBox>("Combo1(4)")->setEditText("1.5");
         f.pick(3, "8");
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         letTheOpenAnswer();
         QCOMPARE(f.messages.size(), 1);
         QCOMPARE(f.port->openCalls.size(), 2);
         QVERIFY(!timer2(f)->isActive());
 
         f.pick(3, "8");
-        f.portSettings.Timer2_Timer();
+        f.form->portSettings().Timer2_Timer();
         letTheOpenAnswer();
         QCOMPARE(f.messages.size(), 2);
     }
 
     void aLostPortTurnsTheIndicatorRedAtOnce()
     {
-        SerialFixture f;
-        f.load();
+        Form1Fixture f;
+        f.form->Form_Load();
         letTheOpenAnswer();
         f.port->unplug();
         QCOMPARE(indicator(f), ColorCode::Red);
-        QCOMPARE(f.comm1.portOpen(), std::optional(false));
+        QCOMPARE(f.form->Comm1().portOpen(), std::optional(false));
     }
 };
 
