@@ -87,6 +87,16 @@ QByteArray journalNoteLine(const QDateTime &stamp, const QString &note)
     return line;
 }
 
+QString deviceNotes(const ReceiveErrors &errors, const std::optional<InputLines> &lines)
+{
+    QStringList notes;
+    if (errors.any())
+        notes << QStringLiteral("ошибки: ") + errorKinds(errors, QStringLiteral("+"));
+    if (lines)
+        notes << linesNote(*lines);
+    return notes.join(QStringLiteral("; "));
+}
+
 QByteArray journalLine(const JournalReading &reading)
 {
     QByteArray line;
@@ -104,10 +114,8 @@ QByteArray journalLine(const JournalReading &reading)
             notes << QStringLiteral("повтор: порт закрыт");
         if (reading.dropped > 0)
             notes << QStringLiteral("отброшено ≥ %1").arg(reading.dropped);
-        if (reading.errors.any())
-            notes << QStringLiteral("ошибки: ") + errorKinds(reading.errors, QStringLiteral("+"));
-        if (reading.lines)
-            notes << linesNote(*reading.lines);
+        if (const QString device = deviceNotes(reading.errors, reading.lines); !device.isEmpty())
+            notes << device;
         line += '\t';
         line += notes.join(QStringLiteral("; ")).toUtf8();
     }

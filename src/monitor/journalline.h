@@ -27,6 +27,9 @@ struct JournalReading
 QByteArray journalHeader();
 // A line that is no reading, such as what a run starts with: its stamp, empty reading fields and the note.
 QByteArray journalNoteLine(const QDateTime &stamp, const QString &note);
+// What the device told with a reading, as the journal notes it: "ошибки: кадра +12; линии: CTS=1 …"; empty
+// when it told nothing new.
+QString deviceNotes(const ReceiveErrors &errors, const std::optional<InputLines> &lines);
 // Stamp, byte count, the Bit-mode rendering, the Text-mode text and, for a repeat, a cut, receive errors or
 // moved lines, a note;
 // tab-separated. The text is UTF-8 with tab, CR, LF and the backslash written \t, \r, \n and \\, and other

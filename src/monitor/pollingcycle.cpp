@@ -215,13 +215,14 @@ void PollingCycle::followPort()
 {
     writeStartLine();
     const bool open = Comm1.state() == CommPort::State::Open;
+    const bool opened = open && !m_portWasOpen;
+    m_portWasOpen = open;
     // Each open tells the lines as it found them; the ticks tell them again when they move.
-    if (open && !std::exchange(m_portWasOpen, true) && !m_startLineDue && m_journal->running())
+    if (opened && !m_startLineDue && m_journal->running())
         if (const auto &lines = Comm1.lastStatus().lines) {
             m_journal->append(journalNoteLine(clock(), linesNote(*lines)));
             m_journal->flush();
         }
-    m_portWasOpen = open;
 }
 
 void PollingCycle::writeStartLine()
@@ -256,14 +257,10 @@ void PollingCycle::keepInJournal(bool repeated)
         !repeated && Comm1.linesChangedAtLastInput() ? Comm1.lastStatus().lines : std::nullopt;
     if (!repeated && Rx_Data.isEmpty()) {
         // A tick with no bytes still tells the lines that moved and the errors that came.
-        QStringList notes;
-        if (errors.any())
-            notes << QStringLiteral("ошибки: ") + errorKinds(errors, QStringLiteral("+"));
-        if (lines)
-            notes << linesNote(*lines);
+        const QString notes = deviceNotes(errors, lines);
         if (notes.isEmpty())
             return;
-        m_journal->append(journalNoteLine(m_readAt, notes.join(QStringLiteral("; "))));
+        m_journal->append(journalNoteLine(m_readAt, notes));
     } else {
         m_journal->append(
             journalLine({repeated ? clock() : m_readAt, Rx_Data, m_dropped, repeated, errors, lines}));

@@ -41,9 +41,13 @@ bool CommPort::setSettings(const QString &text)
 void CommPort::setState(State state)
 {
     m_state = state;
+    // A port that is not open holds no reading, and knows nothing of the device.
     if (state != State::Open) {
+        m_received.clear();
+        m_dropped = 0;
         m_status = {};
-        m_framingErrorsRising = false;
+        m_errorsAtLastInput = {};
+        m_linesChangedAtLastInput = m_framingErrorsRising = false;
     }
     emit stateChanged();
 }
@@ -78,8 +82,6 @@ void CommPort::setPortOpen(bool open)
         break;
     }
     endWatch();
-    m_received.clear();
-    m_dropped = 0;
     setState(State::Closed);
 }
 
@@ -105,15 +107,11 @@ void CommPort::onOpened(std::optional<SerialError> failure)
         return;
     m_lastFailure = failure;
     if (!failure) {
-        m_received.clear();
-        m_dropped = 0;
         m_identity = deviceIdentity(m_address, m_root);
         // The platform raises both lines on open; put them back as the operator left them at once.
         m_backend->setDtr(m_dtr);
         m_backend->setRts(m_rts);
         m_status = m_backend->deviceStatus();
-        m_errorsAtLastInput = {};
-        m_linesChangedAtLastInput = m_framingErrorsRising = false;
         endWatch();
         setState(State::Open);
         return;
@@ -214,8 +212,6 @@ void CommPort::onLost()
     m_backend->close();
     if (m_capture)
         m_capture->flush();
-    m_received.clear();
-    m_dropped = 0;
     m_lastFailure = SerialError::Lost;
     watch();
     setState(m_watch ? State::Waiting : State::Closed);

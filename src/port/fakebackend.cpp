@@ -4,6 +4,7 @@
 
 void FakeBackend::open(const PortAddress &address, const LineSettings &settings)
 {
+    m_address = address;
     openCalls.append({address.name(), settings});
     if (answerLater)
         return;
@@ -18,7 +19,7 @@ void FakeBackend::open(const PortAddress &address, const LineSettings &settings)
 
 void FakeBackend::reconfigure(const LineSettings &settings)
 {
-    open(*PortAddress::parse(openCalls.last().device), settings);
+    open(m_address, settings);
 }
 
 void FakeBackend::finishOpen(std::optional<SerialError> failure)

@@ -67,5 +67,6 @@ public:
 private:
     std::optional<SerialError> openFailure(const QString &device) const;
 
+    PortAddress m_address;
     quint64 m_answer = 0; // the open whose answer is due
 };

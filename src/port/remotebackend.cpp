@@ -58,18 +58,17 @@ RemoteBackend::RemoteBackend(NameLookup *lookup, QObject *parent)
     connect(m_socket, &QTcpSocket::connected, this, &RemoteBackend::onConnected);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &RemoteBackend::onSocketError);
     connect(m_socket, &QTcpSocket::readyRead, this, &RemoteBackend::pump);
+    connect(m_socket, &QTcpSocket::disconnected, this, &RemoteBackend::onDisconnected);
     m_deadline.setSingleShot(true);
     m_deadline.setInterval(AnswerTimeoutMs);
     m_deadline.setTimerType(Qt::PreciseTimer);
     connect(&m_deadline, &QTimer::timeout, this,
             [this] { fail(!m_agreed && m_heardFrom ? SerialError::NotRfc2217 : SerialError::NoAnswer); });
-    for (QTimer &timeout : m_lineTimeout) {
-        timeout.setSingleShot(true);
-        timeout.setInterval(AnswerTimeoutMs);
-        connect(&timeout, &QTimer::timeout, this, [this, &timeout] {
-            const int bit = 1 << (Dtr + int(&timeout - m_lineTimeout.data()));
-            m_awaited &= ~bit;
-            m_unconfirmed |= bit;
+    for (LineRequest &line : m_lines) {
+        line.answer.setSingleShot(true);
+        line.answer.setInterval(AnswerTimeoutMs);
+        connect(&line.answer, &QTimer::timeout, this, [this, &line] {
+            line.unconfirmed = true;
             emit notesChanged();
         });
     }
@@ -110,7 +109,6 @@ void RemoteBackend::connectNext()
 
 void RemoteBackend::onConnected()
 {
-    connect(m_socket, &QTcpSocket::disconnected, this, &RemoteBackend::onDisconnected, Qt::UniqueConnection);
     if (!isRfc2217()) {
         finishOpen();
         return;
@@ -135,6 +133,9 @@ void RemoteBackend::onSocketError()
 
 void RemoteBackend::onDisconnected()
 {
+    // A close of ours aborts the socket too.
+    if (m_phase == Phase::Idle)
+        return;
     // Bytes the server sent before it hung up still count.
     pump();
     switch (m_phase) {
@@ -214,7 +215,7 @@ void RemoteBackend::handle(const Rfc2217Client::Event &event)
 
 void RemoteBackend::askSettings()
 {
-    m_awaited |= SettingBits;
+    m_settingsAwaited = (1 << std::size(SettingCommands)) - 1;
     send(Command::SetBaudRate, quint32(m_asked.baudRate));
     send(Command::SetDataSize, quint32(m_asked.dataBits));
     send(Command::SetParity, parityCode(m_asked.parity));
@@ -228,15 +229,13 @@ void RemoteBackend::onAnswer(Command command, quint32 value)
         const bool rts = value == Rfc2217Client::RtsOn || value == Rfc2217Client::RtsOff;
         if (!dtr && !rts)
             return;
-        const Request which = dtr ? Dtr : Rts;
+        LineRequest &line = m_lines[dtr ? Dtr : Rts];
         const bool raised = value == Rfc2217Client::DtrOn || value == Rfc2217Client::RtsOn;
-        const int bit = 1 << which;
         // An answer to an earlier request of the same line: the latest one's is still due, or its timeout.
-        if (!(m_awaited & bit) || raised != m_lineAsked[which - Dtr])
+        if (!line.answer.isActive() || raised != line.raised)
             return;
-        m_awaited &= ~bit;
-        m_lineTimeout[which - Dtr].stop();
-        if (std::exchange(m_unconfirmed, m_unconfirmed & ~bit) != m_unconfirmed)
+        line.answer.stop();
+        if (std::exchange(line.unconfirmed, false))
             emit notesChanged();
         return;
     }
@@ -244,9 +243,9 @@ void RemoteBackend::onAnswer(Command command, quint32 value)
     if (setting == std::end(SettingCommands))
         return;
     const int bit = 1 << int(setting - std::begin(SettingCommands));
-    if (!(m_awaited & bit))
+    if (!(m_settingsAwaited & bit))
         return;
-    m_awaited &= ~bit;
+    m_settingsAwaited &= ~bit;
     // ser2net agrees COM-PORT even with a second user, whom it then tells in plain text that the port is in
     // use: only an answer shows the port is ours.
     m_agreed = true;
@@ -264,7 +263,7 @@ void RemoteBackend::onAnswer(Command command, quint32 value)
         m_inForce.stopBits = int(value);
         break;
     }
-    if (m_phase == Phase::Agreeing && !(m_awaited & SettingBits))
+    if (m_phase == Phase::Agreeing && !m_settingsAwaited)
         finishOpen();
     else if (m_phase == Phase::Open)
         emit notesChanged();
@@ -332,17 +331,17 @@ void RemoteBackend::close()
     ++m_attempt;
     m_phase = Phase::Idle;
     m_deadline.stop();
-    for (QTimer &timeout : m_lineTimeout)
-        timeout.stop();
-    disconnect(m_socket, &QTcpSocket::disconnected, this, &RemoteBackend::onDisconnected);
+    for (LineRequest &line : m_lines) {
+        line.answer.stop();
+        line.unconfirmed = false;
+    }
     m_socket->abort();
     m_telnet = Rfc2217Client();
     m_addresses.clear();
     m_agreed = false;
     m_heardFrom = false;
     m_refusedEverywhere = true;
-    m_awaited = 0;
-    m_unconfirmed = 0;
+    m_settingsAwaited = 0;
     m_received.clear();
     m_status = {};
 }
@@ -357,15 +356,14 @@ void RemoteBackend::setRts(bool raised)
     sendLine(Rts, raised);
 }
 
-void RemoteBackend::sendLine(Request which, bool raised)
+void RemoteBackend::sendLine(Line line, bool raised)
 {
     if (m_phase != Phase::Open || !isRfc2217())
         return;
-    m_lineAsked[which - Dtr] = raised;
-    m_awaited |= 1 << which;
-    m_lineTimeout[which - Dtr].start();
-    send(Command::SetControl, which == Dtr ? (raised ? Rfc2217Client::DtrOn : Rfc2217Client::DtrOff)
-                                           : (raised ? Rfc2217Client::RtsOn : Rfc2217Client::RtsOff));
+    m_lines[line].raised = raised;
+    m_lines[line].answer.start();
+    send(Command::SetControl, line == Dtr ? (raised ? Rfc2217Client::DtrOn : Rfc2217Client::DtrOff)
+                                          : (raised ? Rfc2217Client::RtsOn : Rfc2217Client::RtsOff));
 }
 
 QByteArray RemoteBackend::readAvailable()
@@ -403,9 +401,9 @@ QStringList RemoteBackend::notes() const
         notes << QStringLiteral(
             "tcp: скорость, чётность, биты данных, стоповые биты, DTR и RTS здесь не действуют");
     QStringList unconfirmed;
-    if (m_unconfirmed & (1 << Dtr))
+    if (m_lines[Dtr].unconfirmed)
         unconfirmed << QStringLiteral("DTR");
-    if (m_unconfirmed & (1 << Rts))
+    if (m_lines[Rts].unconfirmed)
         unconfirmed << QStringLiteral("RTS");
     if (!unconfirmed.isEmpty())
         notes << QStringLiteral("сервер не подтвердил: ") + unconfirmed.join(QStringLiteral(", "));

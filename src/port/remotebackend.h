@@ -49,17 +49,18 @@ private:
         Agreeing,
         Open
     };
-    // The requests whose answers are awaited: the four settings, then the two lines.
-    enum Request
+    enum Line
     {
-        Baud,
-        DataSize,
-        ParityCode,
-        StopSize,
         Dtr,
         Rts
     };
-    static constexpr int SettingBits = (1 << Baud) | (1 << DataSize) | (1 << ParityCode) | (1 << StopSize);
+    // The change last asked of a line; its timer runs while the server owes the answer.
+    struct LineRequest
+    {
+        bool raised = false;
+        bool unconfirmed = false;
+        QTimer answer;
+    };
 
     void onFound(const QList<QHostAddress> &addresses);
     void connectNext();
@@ -70,7 +71,7 @@ private:
     void handle(const Rfc2217Client::Event &event);
     void onAnswer(Rfc2217Client::Command command, quint32 value);
     void askSettings();
-    void sendLine(Request which, bool raised);
+    void sendLine(Line line, bool raised);
     void send(Rfc2217Client::Command command, quint32 value);
     void fail(SerialError failure);
     void finishOpen();
@@ -90,10 +91,8 @@ private:
     bool m_refusedEverywhere = true;
     LineSettings m_asked;
     LineSettings m_inForce;
-    int m_awaited = 0;                 // bits of Request
-    int m_unconfirmed = 0;             // bits of Request: lines the server left unconfirmed
-    std::array<bool, 2> m_lineAsked{}; // DTR, RTS: raised or dropped
-    std::array<QTimer, 2> m_lineTimeout;
+    int m_settingsAwaited = 0; // a bit for each setting, in the order they are asked
+    std::array<LineRequest, 2> m_lines;
     QByteArray m_received;
     QTimer m_deadline;
     // As the server last notified them.

@@ -44,6 +44,22 @@ private:
         f.load();
         QTest::mouseClick(f.find<QPushButton>("Command1"), Qt::LeftButton);
     }
+    // A journal in a folder of its own, read back once closed.
+    struct Journal
+    {
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("j.tsv"));
+        QString reason;
+        std::unique_ptr<Capture> capture = Capture::open(path, &reason);
+
+        QStringList closedLines()
+        {
+            capture->close();
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))
+                                                  : QStringList();
+        }
+    };
     static void tick(MonitorFixture &f, const QByteArray &arriving = {})
     {
         f.port->feed(arriving);
@@ -278,34 +294,27 @@ private slots:
 
     void theJournalStartsWithThePortAsItsOpenLeftIt()
     {
-        QTemporaryDir dir;
-        QString reason;
-        auto journal = Capture::open(dir.filePath(QStringLiteral("j.tsv")), &reason);
-        QVERIFY2(journal, qPrintable(reason));
+        Journal journal;
+        QVERIFY2(journal.capture, qPrintable(journal.reason));
         MonitorFixture f;
         f.port->answerLater = true;
         f.port->reportedSettings = LineSettings{19200, Parity::Even, 7, 2};
         f.comm1.setPortOpen(true);
-        f.pollingCycle.startJournal(journal.get());
+        f.pollingCycle.startJournal(journal.capture.get());
         f.port->finishOpen();
-        journal->close();
-        QFile file(dir.filePath(QStringLiteral("j.tsv")));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        const QStringList lines = journal.closedLines();
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines[1].endsWith(QStringLiteral("\tзапуск: /dev/ttyS0 — 19200,e,7,2")));
     }
 
     void theJournalKeepsTheLinesAndTheErrors()
     {
-        QTemporaryDir dir;
-        QString reason;
-        auto journal = Capture::open(dir.filePath(QStringLiteral("j.tsv")), &reason);
-        QVERIFY2(journal, qPrintable(reason));
+        Journal journal;
+        QVERIFY2(journal.capture, qPrintable(journal.reason));
         MonitorFixture f;
         f.pollingCycle.clock = [] { return QDateTime(QDate(2026, 12, 8), QTime(16, 51), Qt::UTC); };
         f.port->status = {InputLines{true, false, false, false}, 0, ReceiveErrors{}};
-        f.pollingCycle.startJournal(journal.get());
+        f.pollingCycle.startJournal(journal.capture.get());
         f.load();
         tick(f);
         f.port->status.lines->dsr = true;
@@ -315,15 +324,12 @@ private slots:
         // A pulse between two ticks: the same levels, but the driver counted two changes.
         f.port->status.lineChanges = 2;
         tick(f);
-        journal->close();
-        QFile file(dir.filePath(QStringLiteral("j.tsv")));
-        QVERIFY(file.open(QIODevice::ReadOnly));
         const QString at = QStringLiteral("2026-12-08T16:51:00.000+00:00\t");
         const QStringList expected{at + QStringLiteral("\t\t\tлинии: CTS=1 DSR=0 CD=0 RI=0"),
                                    at + QStringLiteral("\t\t\tлинии: CTS=1 DSR=1 CD=0 RI=0"),
                                    at + QStringLiteral("2\t 61 62\tab\tошибки: кадра +12"),
                                    at + QStringLiteral("\t\t\tлинии: CTS=1 DSR=1 CD=0 RI=0"), QString()};
-        QCOMPARE(QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')).mid(2), expected);
+        QCOMPARE(journal.closedLines().mid(2), expected);
     }
 
     void theTickRunsOnItsTimer()
